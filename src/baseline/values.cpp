@@ -1,0 +1,56 @@
+#include <cmath>
+
+#include "baseline/baseline.h"
+#include "run/output.h"
+
+namespace basetrim {
+
+void set_knot_values(trial_state& ts, const time_history& th) {
+    const int32_t nn = ts.nn;
+    const int32_t n = th.n;
+    const double* kt = ts.knot_t;
+    const double* xa = th.xa.data();
+    const double* amp = th.amp_in.data();
+    const double w2 = 2.0 * th.dt;
+
+    for (int32_t k = 2; k <= nn - 2; ++k) {
+        // Window about the knot, symmetric with the larger half-gap.
+        double t = kt[k];
+        double m1 = (kt[k - 1] + t) * 0.5;
+        double m2 = (kt[k + 1] + t) * 0.5;
+        double dl = t - m1;
+        double dr = m2 - t;
+        double lo, hi;
+        if (dl > dr) {
+            lo = t - dl;
+            hi = t + dl;
+        } else if (dl < dr) {
+            lo = t - dr;
+            hi = t + dr;
+        } else {
+            lo = m1;
+            hi = m2;
+        }
+        if (std::fabs(hi - lo) < w2) {
+            hi = hi + w2;
+            lo = lo - w2;
+        }
+        double sum = 0;
+        int32_t count = 0;
+        for (int32_t i = 0; i < n; ++i)
+            if (lo <= xa[i] && xa[i] <= hi) {
+                sum = sum + amp[i];
+                ++count;
+            }
+        ts.knot_y[k] = count >= 3 ? sum / count : 0.0;
+    }
+    ts.knot_y[0] = 0;
+    ts.knot_y[1] = 0;
+    ts.knot_y[nn - 1] = n > 0 ? amp[n - 1] : 0.0;
+    if (nn < 3) {
+        ts.console.put("\n nn error \n");
+        fatal_stop();
+    }
+}
+
+}  // namespace basetrim

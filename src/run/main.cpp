@@ -1,0 +1,3 @@
+#include "run/driver.h"
+
+int main() { return basetrim::run_basetrim(); }
