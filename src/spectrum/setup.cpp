@@ -6,14 +6,17 @@
 namespace basetrim {
 
 void spectrum_setup(spectrum_plan& plan, answers& ans, dialogue& d, const time_history& th) {
-    out_text& con = d.con;
-    con.put("\n Enter first coordinate \n");
+    d.con.put("\n Enter first coordinate \n");
     ans.ref_freq[0] = d.read_real("Enter first coordinate");
     ans.ref_amp[0] = d.read_real("Enter first coordinate");
-    con.put("\n Enter second coordinate \n");
+    d.con.put("\n Enter second coordinate \n");
     ans.ref_freq[1] = d.read_real("Enter second coordinate");
     ans.ref_amp[1] = d.read_real("Enter second coordinate");
-    con.put("\n ref 2 \n");
+    d.con.put("\n ref 2 \n");
+    plan_spectrum(plan, ans, th, d.con);
+}
+
+void plan_spectrum(spectrum_plan& plan, const answers& ans, const time_history& th, out_text& con) {
     plan.ref_freq[0] = ans.ref_freq[0];
     plan.ref_freq[1] = ans.ref_freq[1];
 

@@ -15,6 +15,10 @@ namespace basetrim {
 // reference band lies wholly above the grid.
 void spectrum_setup(spectrum_plan& plan, answers& ans, dialogue& d, const time_history& th);
 
+// The set-up after the dialogue, from the reference coordinates in `ans`
+// and the time base; prints the slope line, the grid and the summary line.
+void plan_spectrum(spectrum_plan& plan, const answers& ans, const time_history& th, out_text& con);
+
 // Filters ts.residual[0 .. n-1], then tail_steps zeros, at every grid
 // frequency, and leaves the two spectra, dmax and ave_slope in ts. Prints
 // the one-sided-spectrum warnings into ts.console. Stops the run on

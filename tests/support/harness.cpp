@@ -1,0 +1,121 @@
+#include "support/harness.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+namespace basetrim_test {
+
+std::string shared_dir() {
+    std::string dir = BASETRIM_SHARED_DIR;
+    return std::filesystem::is_directory(dir + "/data") ? dir : "";
+}
+
+temp_dir::temp_dir(const std::string& tag) {
+    std::string base = std::filesystem::temp_directory_path().string() + "/basetrim_" + tag + "_XXXXXX";
+    std::vector<char> buf(base.begin(), base.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = buf.data();
+}
+
+temp_dir::~temp_dir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
+
+run_result run_program(const std::string& dir, const std::string& answers, const std::vector<std::string>& env,
+                       const std::string& exe) {
+    std::string program = exe.empty() ? std::string(BASETRIM_EXE) : exe;
+    std::string in_path = dir + "/.answers", out_path = dir + "/.stdout", err_path = dir + "/.stderr";
+    write_file(in_path, answers);
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        int in = open(in_path.c_str(), O_RDONLY);
+        int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0) _exit(127);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int wstatus = 0;
+    while (waitpid(pid, &wstatus, 0) < 0) {
+    }
+    run_result r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.out = read_file(out_path);
+    r.err = read_file(err_path);
+    std::filesystem::remove(in_path);
+    std::filesystem::remove(out_path);
+    std::filesystem::remove(err_path);
+    return r;
+}
+
+std::vector<std::string> split_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t nl = text.find('\n', start);
+        if (nl == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, nl - start));
+        start = nl + 1;
+    }
+    return lines;
+}
+
+std::string mask_transcript(const std::string& out) {
+    std::vector<std::string> lines = split_lines(out);
+    static const std::regex progress(R"(^ ([0-9]+)  -?[0-9]+ sec$)");
+    std::string masked;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        std::string line = lines[k];
+        if (k == 3 || k == 4) line = "(banner line)";
+        if (k > 0 && lines[k - 1] == " Current time and date: ") line = "(time of day)";
+        line = std::regex_replace(line, progress, " $1  N sec");
+        masked += line;
+        if (k + 1 < lines.size() || (!out.empty() && out.back() == '\n')) masked += '\n';
+    }
+    return masked;
+}
+
+std::string run_answers::text() const {
+    std::string t;
+    for (const std::string* s : {&input, &base, &corr, &srs, &coef, &dmax_weight, &slope_weight, &ntrials, &seed,
+                                 &coord1, &coord2, &max_exponent, &max_points, &key})
+        t += *s + "\n";
+    return t;
+}
+
+}  // namespace basetrim_test

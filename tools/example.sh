@@ -1,0 +1,15 @@
+#!/bin/sh
+# Builds basetrim and runs it on the shipped example record with its answers
+# file, in out/example/. The result files and temp_file.out land there.
+set -eu
+cd "$(dirname "$0")/.."
+tools/deps.sh
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBASETRIM_TESTS=OFF >/dev/null
+cmake --build build/release -j"$(nproc)" --target basetrim
+mkdir -p out/example
+cp examples/shock.txt out/example/
+cd out/example
+status=0
+../../build/release/basetrim < ../../examples/answers.txt > transcript.txt || status=$?
+echo "basetrim ended with status $status (97 is the key a); transcript in out/example/transcript.txt"
+tail -n 4 transcript.txt; echo
