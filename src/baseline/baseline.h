@@ -29,6 +29,9 @@ void set_knot_values(trial_state& ts, const time_history& th);
 // the residual's extremes and sum of squares.
 void eval_baseline(trial_state& ts, const time_history& th);
 
+// True when knot_t[0 .. nn-1] never decreases (and holds no NaN).
+bool knots_sorted(const double* knot_t, int32_t nn);
+
 // Sets the trial's peak-symmetry measure and the rms; stops the run, listing
 // the knots, when the rms lies outside [1e-20, 1e20].
 void check_residual(trial_state& ts, int32_t n);

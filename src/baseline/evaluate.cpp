@@ -1,10 +1,102 @@
 #include <cmath>
+#include <vector>
 
 #include "baseline/baseline.h"
 #include "run/limits.h"
 #include "run/output.h"
 
 namespace basetrim {
+
+bool knots_sorted(const double* knot_t, int32_t nn) {
+    for (int32_t k = 1; k < nn; ++k)
+        if (!(knot_t[k] >= knot_t[k - 1])) return false;
+    return true;
+}
+
+namespace {
+
+// One sample in interval j: baseline, residual and the statistics.
+inline void take(trial_state& ts, int32_t i, double x, double lo, double hi, double y0, double y1, double amp,
+                 double* base, double* res) {
+    double f = (x - lo) / (hi - lo);
+    double b = (1 - f) * y0 + f * y1;
+    if (base) base[i] = b;
+    double r = amp - b;
+    res[i] = r;
+    if (r > ts.resid_max) ts.resid_max = r;
+    if (r < ts.resid_min) ts.resid_min = r;
+    ts.ms = ts.ms + r * r;
+}
+
+// The first interval, in ascending order, whose (widened) extent holds x;
+// -1 when none does.
+inline int32_t first_interval(const double* kt, int32_t nn, double w2, double x, double& lo, double& hi) {
+    for (int32_t j = 0; j < nn - 1; ++j) {
+        lo = kt[j];
+        hi = kt[j + 1];
+        if (std::fabs(hi - lo) < w2) {
+            hi = hi + w2;
+            lo = lo - w2;
+        }
+        if (lo <= x && x <= hi) return j;
+    }
+    return -1;
+}
+
+// Ascending samples and sorted knots. For a sample between the first and
+// the last knot, the first interval that holds it is the first one whose
+// right knot is not below it (jb), unless a narrow interval before that
+// reaches it with its widened right end; the widened right ends never
+// decrease, so the first narrow interval at or after the first right end
+// not below the sample (J) is the only candidate. Both pointers only move
+// forward. Samples before the first or after the last knot are searched in
+// full, as the scan does.
+void eval_ascending(trial_state& ts, const time_history& th, const double* kt, const double* ky, int32_t nn,
+                    double w2, double* base, double* res) {
+    const int32_t n = th.n;
+    const double* xa = th.xa.data();
+    const double* amp = th.amp_in.data();
+    const int32_t intervals = nn - 1;
+    std::vector<double>& lo = ts.scratch_lo;
+    std::vector<double>& hi = ts.scratch_hi;
+    std::vector<int32_t>& next_narrow = ts.scratch_next;
+    lo.resize(intervals);
+    hi.resize(intervals);
+    next_narrow.resize(static_cast<size_t>(intervals) + 1);
+    for (int32_t j = 0; j < intervals; ++j) {
+        double l = kt[j], h = kt[j + 1];
+        if (std::fabs(h - l) < w2) {
+            h = h + w2;
+            l = l - w2;
+        }
+        lo[j] = l;
+        hi[j] = h;
+    }
+    next_narrow[intervals] = intervals;
+    for (int32_t j = intervals - 1; j >= 0; --j)
+        next_narrow[j] = std::fabs(kt[j + 1] - kt[j]) < w2 ? j : next_narrow[j + 1];
+
+    const double first_knot = kt[0], last_knot = kt[nn - 1];
+    int32_t jb = 0, jr = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const double x = xa[i];
+        if (base) base[i] = 0;
+        int32_t j;
+        if (x >= first_knot && x <= last_knot) {
+            while (kt[jb + 1] < x) ++jb;
+            while (jr < intervals && kt[jr + 1] + w2 < x) ++jr;
+            int32_t c = next_narrow[jr];
+            j = c < jb ? c : jb;
+        } else {
+            double l, h;
+            j = first_interval(kt, nn, w2, x, l, h);
+            if (j < 0) continue;
+        }
+        take(ts, i, x, lo[j], hi[j], ky[j], ky[j + 1], amp[i], base, res);
+    }
+}
+
+}  // namespace
 
 void eval_baseline(trial_state& ts, const time_history& th) {
     ts.ms = 0;
@@ -17,32 +109,20 @@ void eval_baseline(trial_state& ts, const time_history& th) {
     const double* ky = ts.knot_y;
     const double* xa = th.xa.data();
     const double* amp = th.amp_in.data();
-    double* base = ts.baseline.data();
+    // A workspace without a baseline array keeps only the residual.
+    double* base = ts.baseline.empty() ? nullptr : ts.baseline.data();
     double* res = ts.residual.data();
     const double w2 = 2.0 * th.dt;
 
+    if (!straightforward && th.ascending && nn >= 2 && knots_sorted(kt, nn)) {
+        eval_ascending(ts, th, kt, ky, nn, w2, base, res);
+        return;
+    }
     for (int32_t i = 0; i < n; ++i) {
-        base[i] = 0;
-        // The first knot interval, widened when narrow, that holds the sample.
-        for (int32_t j = 0; j < nn - 1; ++j) {
-            double lo = kt[j];
-            double hi = kt[j + 1];
-            if (std::fabs(hi - lo) < w2) {
-                hi = hi + w2;
-                lo = lo - w2;
-            }
-            if (lo <= xa[i] && xa[i] <= hi) {
-                double f = (xa[i] - lo) / (hi - lo);
-                double b = (1 - f) * ky[j] + f * ky[j + 1];
-                base[i] = b;
-                double r = amp[i] - b;
-                res[i] = r;
-                if (r > ts.resid_max) ts.resid_max = r;
-                if (r < ts.resid_min) ts.resid_min = r;
-                ts.ms = ts.ms + r * r;
-                break;
-            }
-        }
+        if (base) base[i] = 0;
+        double lo, hi;
+        int32_t j = first_interval(kt, nn, w2, xa[i], lo, hi);
+        if (j >= 0) take(ts, i, xa[i], lo, hi, ky[j], ky[j + 1], amp[i], base, res);
     }
 }
 

@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "baseline/baseline.h"
+#include "run/exchange.h"
 #include "run/limits.h"
 
 namespace basetrim {
@@ -18,9 +19,20 @@ inline bool sort_less(double a, double b) { return a < b || std::isnan(a) || std
 }  // namespace
 
 void exchange_sort(double* v, int32_t count) {
-    for (int32_t i = 0; i < count - 1; ++i)
-        for (int32_t j = i + 1; j < count; ++j)
-            if (sort_less(v[j], v[i])) std::swap(v[i], v[j]);
+    // Short lists sort fastest by the procedure itself; longer ones take the
+    // procedure's order from the n log n method. Both give the same array,
+    // signed zeros in the same places.
+    if (straightforward || count < 48) {
+        for (int32_t i = 0; i < count - 1; ++i)
+            for (int32_t j = i + 1; j < count; ++j)
+                if (sort_less(v[j], v[i])) std::swap(v[i], v[j]);
+        return;
+    }
+    int32_t ord[max_knots];
+    double copy[max_knots];
+    exchange_order(v, count, ord);
+    for (int32_t k = 0; k < count; ++k) copy[k] = v[ord[k]];
+    for (int32_t k = 0; k < count; ++k) v[k] = copy[k];
 }
 
 void draw_knots(trial_state& ts, rng& r, const answers& ans, const time_history& th) {

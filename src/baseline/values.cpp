@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cmath>
 
 #include "baseline/baseline.h"
+#include "run/limits.h"
 #include "run/output.h"
 
 namespace basetrim {
@@ -12,6 +14,10 @@ void set_knot_values(trial_state& ts, const time_history& th) {
     const double* xa = th.xa.data();
     const double* amp = th.amp_in.data();
     const double w2 = 2.0 * th.dt;
+    // With times that never decrease, a window's samples are one run of
+    // indices, found by binary search and added in ascending index as the
+    // scan over all samples adds them.
+    const bool search = !straightforward && th.ascending && knots_sorted(kt, nn);
 
     for (int32_t k = 2; k <= nn - 2; ++k) {
         // Window about the knot, symmetric with the larger half-gap.
@@ -37,11 +43,18 @@ void set_knot_values(trial_state& ts, const time_history& th) {
         }
         double sum = 0;
         int32_t count = 0;
-        for (int32_t i = 0; i < n; ++i)
-            if (lo <= xa[i] && xa[i] <= hi) {
-                sum = sum + amp[i];
-                ++count;
-            }
+        if (search) {
+            const double* first = std::lower_bound(xa, xa + n, lo);
+            const double* last = std::upper_bound(first, xa + n, hi);
+            for (const double* p = first; p < last; ++p) sum = sum + amp[p - xa];
+            count = static_cast<int32_t>(last - first);
+        } else {
+            for (int32_t i = 0; i < n; ++i)
+                if (lo <= xa[i] && xa[i] <= hi) {
+                    sum = sum + amp[i];
+                    ++count;
+                }
+        }
         ts.knot_y[k] = count >= 3 ? sum / count : 0.0;
     }
     ts.knot_y[0] = 0;

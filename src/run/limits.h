@@ -5,6 +5,16 @@
 
 namespace basetrim {
 
+// A build with -DBASETRIM_STRAIGHTFORWARD=ON runs the plain reference paths
+// only: one thread, the scalar filter loop, the scans over all samples and
+// all knot intervals, the quadratic sorts and printf formatting. It is the
+// yardstick of the speed-ups.
+#ifdef BASETRIM_STRAIGHTFORWARD
+inline constexpr bool straightforward = true;
+#else
+inline constexpr bool straightforward = false;
+#endif
+
 // Capacities.
 inline constexpr int32_t max_samples = 1000000;   // samples: most sample lines taken from the input file
 inline constexpr int32_t max_knots = 1000;        // knots: largest knot count of a trial baseline

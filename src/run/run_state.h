@@ -42,6 +42,9 @@ struct time_history {
     bool ascending = false;      // the time column never decreases
 };
 
+// Instruction sets the filter bank is built for.
+enum class bank_target : int32_t { scalar, sse2, avx2, avx512 };
+
 // Natural-frequency grid, reference line and filter coefficients.
 struct spectrum_plan {
     double damp = 0;             // damping ratio of every oscillator
@@ -55,6 +58,7 @@ struct spectrum_plan {
     double b2[max_grid] = {};
     double b3[max_grid] = {};
     int32_t tail_steps = 0;      // steps of zero input run after the last sample
+    bank_target target = bank_target::scalar;  // kernel the spectrum runs use
 };
 
 // What every trial reads and nobody changes once the trials start.
@@ -89,6 +93,9 @@ struct trial_state {
     double xmin[max_grid] = {};  // negative spectrum
     double dmax = 0;             // dB: largest difference of the two spectra
     double ave_slope = 0;        // dB: summed departure from the reference line
+
+    std::vector<double> scratch_lo, scratch_hi;  // per knot interval: widened ends
+    std::vector<int32_t> scratch_next;           // per knot interval: next narrow interval
 
     out_text console;            // this trial's console lines
     out_text block;              // this trial's lines of the trial file

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "run/dialogue.h"
+#include "run/exchange.h"
 #include "run/files.h"
 #include "run/run_state.h"
 
@@ -23,15 +24,6 @@ void read_trial_records(selection& sel, run_files& f, int32_t ntrials, out_text&
 // scores them with the weights and chooses the lowest score, printing every
 // table. Stops the run with "mj Error" when fewer than two records exist.
 void rank_trials(selection& sel, const answers& ans, out_text& con);
-
-// The final order of the exchange sort over v[0 .. count-1] that starts from
-// the identity: for a < b, positions a and b are exchanged when v[b] < v[a]
-// (or either is not a number). Leaves the permutation in `ord`, so that
-// position r of the sorted values holds v[ord[r]]. The plain quadratic
-// procedure is exchange_order_plain; exchange_order gives the same order in
-// n log n time for values that are all numbers.
-void exchange_order(const double* v, int32_t count, int32_t* ord);
-void exchange_order_plain(const double* v, int32_t count, int32_t* ord);
 
 // Reads the chosen slot's knots back from the trial file into ts, echoing
 // each pair on the console and writing it to the coefficient file. Stops the

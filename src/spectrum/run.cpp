@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "run/limits.h"
+#include "spectrum/bank.h"
 #include "spectrum/spectrum.h"
 
 namespace basetrim {
@@ -43,10 +44,67 @@ int64_t filter_bank_scalar(trial_state& ts, const spectrum_plan& plan, int32_t n
     return -1;
 }
 
+bool bank_target_available(bank_target target) {
+    switch (target) {
+        case bank_target::scalar:
+        case bank_target::sse2:
+            return true;
+        case bank_target::avx2:
+            return __builtin_cpu_supports("avx2");
+        case bank_target::avx512:
+            return __builtin_cpu_supports("avx512f");
+    }
+    return false;
+}
+
+bank_target best_bank_target() {
+    for (bank_target t : {bank_target::avx512, bank_target::avx2})
+        if (bank_target_available(t)) return t;
+    return bank_target::sse2;
+}
+
+const char* bank_target_name(bank_target target) {
+    switch (target) {
+        case bank_target::scalar:
+            return "scalar";
+        case bank_target::sse2:
+            return "sse2";
+        case bank_target::avx2:
+            return "avx2";
+        case bank_target::avx512:
+            return "avx512";
+    }
+    return "?";
+}
+
+int64_t filter_bank(trial_state& ts, const spectrum_plan& plan, int32_t n, bank_target target, int32_t& div_j) {
+    if (target == bank_target::scalar || !bank_target_available(target))
+        return filter_bank_scalar(ts, plan, n, div_j);
+    clear_filters(ts);
+    bank_args a{plan.a1, plan.a2, plan.b1, plan.b2, plan.b3, ts.residual.data(), n, plan.tail_steps,
+                plan.nspec + 1, ts.xmax, ts.xmin};
+    switch (target) {
+        case bank_target::avx512:
+            bank_avx512(a);
+            break;
+        case bank_target::avx2:
+            bank_avx2(a);
+            break;
+        default:
+            bank_sse2(a);
+            break;
+    }
+    // A response that reached the bound shows in the extremes: |x| >= 1e8
+    // means x >= 1e8 or x <= -1e8, and no extreme ever takes a NaN.
+    for (int32_t j = 0; j <= plan.nspec; ++j)
+        if (ts.xmax[j] >= diverge_bound || ts.xmin[j] <= -diverge_bound) return filter_bank_scalar(ts, plan, n, div_j);
+    return -1;
+}
+
 void spectrum_run(trial_state& ts, const spectrum_plan& plan, int32_t n) {
     out_text& con = ts.console;
     int32_t j_div = 0;
-    int64_t i_div = filter_bank_scalar(ts, plan, n, j_div);
+    int64_t i_div = filter_bank(ts, plan, n, plan.target, j_div);
     if (i_div >= 0) {
         const int32_t j = j_div;
         con.printf("\n Error:  i=%ld \n", static_cast<long>(i_div));

@@ -68,6 +68,7 @@ void plan_spectrum(spectrum_plan& plan, const answers& ans, const time_history& 
         plan.b3[j] = 0.0;
     }
     plan.tail_steps = static_cast<int32_t>((tail_time / dt) * tail_factor);
+    plan.target = straightforward ? bank_target::scalar : best_bank_target();
 }
 
 }  // namespace basetrim

@@ -32,4 +32,15 @@ void spectrum_run(trial_state& ts, const spectrum_plan& plan, int32_t n);
 // then holds the lowest frequency index that reached it at that step.
 int64_t filter_bank_scalar(trial_state& ts, const spectrum_plan& plan, int32_t n, int32_t& div_j);
 
+// The filter bank on one of the vector kernels: the same xmax and xmin bit
+// for bit. The divergence test is made on the extremes after the run; when
+// a response reached the bound, the scalar loop is run again to find the
+// step and the frequency, and to leave the filter state as it stood then.
+int64_t filter_bank(trial_state& ts, const spectrum_plan& plan, int32_t n, bank_target target, int32_t& div_j);
+
+// Whether this machine runs a target's instructions, and the widest one it runs.
+bool bank_target_available(bank_target target);
+bank_target best_bank_target();
+const char* bank_target_name(bank_target target);
+
 }  // namespace basetrim
