@@ -32,6 +32,12 @@ void eval_baseline(trial_state& ts, const time_history& th);
 // True when knot_t[0 .. nn-1] never decreases (and holds no NaN).
 bool knots_sorted(const double* knot_t, int32_t nn);
 
+// The samples that some knot interval of ts holds: with sorted knots the
+// intervals join into one range, [lo, hi]; false when the knots are not
+// sorted. sample_covered answers for one sample time, for any knots.
+bool knot_coverage(const trial_state& ts, double dt, double& lo, double& hi);
+bool sample_covered(const trial_state& ts, double dt, double x);
+
 // Sets the trial's peak-symmetry measure and the rms; stops the run, listing
 // the knots, when the rms lies outside [1e-20, 1e20].
 void check_residual(trial_state& ts, int32_t n);

@@ -11,16 +11,13 @@
 #include "run/limits.h"
 #include "run/random.h"
 #include "run/run_state.h"
+#include "run/trials.h"
 #include "selection/selection.h"
 #include "spectrum/spectrum.h"
 
 namespace basetrim {
 
 namespace {
-
-void print_elapsed(out_text& con, time_t start_time) {
-    con.printf(" %ld sec\n", static_cast<long>(std::time(nullptr) - start_time));
-}
 
 // The dialogue after the file names, up to the start of the trials.
 void ask_and_set_up(run_data& rd, run_files& f, dialogue& d, rng& r) {
@@ -58,17 +55,6 @@ void ask_and_set_up(run_data& rd, run_files& f, dialogue& d, rng& r) {
                  static_cast<long>(ans.max_points), static_cast<long>(max_knots));
 }
 
-// One trial on its own workspace: knots, values, baseline, residual check,
-// spectrum and record. Its console lines and trial-file block stay in ts.
-void run_trial(trial_state& ts, rng& r, const run_data& rd) {
-    draw_knots(ts, r, rd.ans, rd.th);
-    set_knot_values(ts, rd.th);
-    eval_baseline(ts, rd.th);
-    check_residual(ts, rd.th.n);
-    spectrum_run(ts, rd.plan, rd.th.n);
-    write_trial_record(ts);
-}
-
 void print_start_time(out_text& con, time_t start_time) {
     char text[64];
     std::tm local{};
@@ -86,7 +72,7 @@ int run_basetrim() {
     run_files f;
     rng r;
     selection sel;
-    trial_state ts;
+    trial_workers workers;
     int status = 0;
     try {
         d.con.put("\n basetrim, ver 2.0, June 12, 2008");
@@ -99,35 +85,14 @@ int run_basetrim() {
         const time_t start_time = std::time(nullptr);
         print_start_time(d.con, start_time);
 
-        // The trials.
-        ts.residual = rd.th.amp_in;
-        ts.baseline.assign(rd.th.n, 0.0);
-        sel.peak_sym.reserve(rd.ans.ntrials > 0 ? rd.ans.ntrials : 0);
-        int32_t progress = 0;
-        for (int32_t trial = 0; trial < rd.ans.ntrials; ++trial) {
-            ts.trial = trial;
-            if (++progress == 100) {
-                d.con.printf(" %ld ", static_cast<long>(trial + 1));
-                print_elapsed(d.con, start_time);
-                progress = 0;
-            }
-            try {
-                run_trial(ts, r, rd);
-            } catch (const run_stop&) {
-                d.con.put(ts.console.str());
-                throw;
-            }
-            sel.peak_sym.push_back(ts.peak_sym);
-            d.con.put(ts.console.str());
-            ts.console.clear();
-            f.trial_file.drain(ts.block);
-            if (f.trial_file.failed())
-                stop_run(d.con, "cannot write the trial file %s (%s)", f.trial_file.name().c_str(),
-                         error_text(f.trial_file.error()).c_str());
-        }
+        run_trials(workers, sel, r, rd, f, d, start_time, worker_count());
 
         read_trial_records(sel, f, rd.ans.ntrials, d.con);
         rank_trials(sel, rd.ans, d.con);
+        // The result phase takes the first workspace, with a baseline array.
+        workers.ws.resize(1);
+        trial_state& ts = *workers.ws[0];
+        ts.baseline.assign(rd.th.n, 0.0);
         write_results(ts, sel, rd, f, d.con);
         status = d.read_key();
     } catch (const run_stop& stop) {
