@@ -1,10 +1,15 @@
 #include "run/trials.h"
 
-#include <omp.h>
+#include <sched.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <cstdlib>
 #include <exception>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "baseline/baseline.h"
 #include "run/limits.h"
@@ -15,7 +20,8 @@ namespace basetrim {
 
 namespace {
 
-constexpr int32_t batch_per_worker = 16;  // trials: drawn ahead for each worker, per batch
+constexpr int32_t ring_per_worker = 4;  // trials: between their draw and their output, per worker
+constexpr int max_workers = 256;        // threads: most workers of a run
 
 // One trial between its draw and its output.
 struct trial_slot {
@@ -65,6 +71,21 @@ void guarded(trial_slot& slot, trial_state& ws, Phase phase) {
     }
 }
 
+// Where no knot interval of the trial holds a sample, its residual is the one
+// the trial before left; where one does, the trial leaves its own.
+void carry_residual(trial_state& ws, const time_history& th, std::vector<double>& carry) {
+    double* res = ws.residual.data();
+    double lo, hi;
+    const bool range = knot_coverage(ws, th.dt, lo, hi);
+    for (int32_t i = 0; i < th.n; ++i) {
+        const bool covered = range ? (lo <= th.xa[i] && th.xa[i] <= hi) : sample_covered(ws, th.dt, th.xa[i]);
+        if (covered)
+            carry[i] = res[i];
+        else
+            res[i] = carry[i];
+    }
+}
+
 void load_knots(trial_state& ws, const trial_slot& slot) {
     ws.trial = slot.trial;
     ws.nn = slot.nn;
@@ -79,6 +100,20 @@ void take_results(trial_slot& slot, trial_state& ws) {
     ws.console.clear();
     std::swap(slot.block.raw(), ws.block.raw());
     slot.peak_sym = ws.peak_sym;
+}
+
+// Knot values, baseline, residual check, spectrum and record of a drawn
+// trial, on the workspace of the thread that computes it.
+void compute_trial(trial_slot& slot, trial_state& ws, const run_data& rd) {
+    load_knots(ws, slot);
+    guarded(slot, ws, [&] {
+        set_knot_values(ws, rd.th);
+        eval_baseline(ws, rd.th);
+        check_residual(ws, rd.th.n);
+        spectrum_run(ws, rd.plan, rd.th.n);
+        write_trial_record(ws);
+    });
+    take_results(slot, ws);
 }
 
 // Writes a slot's output; false when the run stops here.
@@ -97,39 +132,115 @@ bool emit(trial_slot& slot, selection& sel, run_files& f, dialogue& d) {
     fatal_stop();
 }
 
-// Ascending times: every sample lies in a knot interval, so a trial depends on
-// nothing but its knots. Trials run on any worker, in any order.
-void run_batch_independent(std::vector<trial_slot>& slots, int32_t count, trial_workers& workers, selection& sel,
-                           const run_data& rd, run_files& f, dialogue& d, int threads) {
-    int32_t stop_at = -1;
-#pragma omp parallel for schedule(dynamic, 1) ordered num_threads(threads)
-    for (int32_t t = 0; t < count; ++t) {
-        trial_slot& slot = slots[t];
-        trial_state& ws = *workers.ws[omp_get_thread_num()];
-        int32_t stopped_at;
-#pragma omp atomic read
-        stopped_at = stop_at;
-        // Trials after a stop are not computed; their output is never written.
-        if (stopped_at < 0) {
-            load_knots(ws, slot);
-            guarded(slot, ws, [&] {
-                set_knot_values(ws, rd.th);
-                eval_baseline(ws, rd.th);
-                check_residual(ws, rd.th.n);
-                spectrum_run(ws, rd.plan, rd.th.n);
-                write_trial_record(ws);
-            });
-            take_results(slot, ws);
-        }
-#pragma omp ordered
+// A fixed team of threads: run(job) runs job(w) for every worker w, w = 0 on
+// the calling thread, and returns when all have finished. Idle threads
+// block; they do not spin.
+class team {
+public:
+    explicit team(int workers) : workers_(workers) {
+        for (int w = 1; w < workers_; ++w) threads_.emplace_back([this, w] { serve(w); });
+    }
+    ~team() {
         {
-            if (stop_at < 0 && !emit(slot, sel, f, d)) {
-#pragma omp atomic write
-                stop_at = t;
+            std::lock_guard<std::mutex> lk(m_);
+            quit_ = true;
+        }
+        start_.notify_all();
+        for (std::thread& th : threads_) th.join();
+    }
+    int size() const { return workers_; }
+    void run(const std::function<void(int)>& job) {
+        {
+            std::lock_guard<std::mutex> lk(m_);
+            job_ = &job;
+            ++generation_;
+            busy_ = workers_ - 1;
+        }
+        start_.notify_all();
+        job(0);
+        std::unique_lock<std::mutex> lk(m_);
+        done_.wait(lk, [this] { return busy_ == 0; });
+        job_ = nullptr;
+    }
+
+private:
+    void serve(int w) {
+        uint64_t seen = 0;
+        for (;;) {
+            const std::function<void(int)>* job;
+            {
+                std::unique_lock<std::mutex> lk(m_);
+                start_.wait(lk, [&] { return quit_ || generation_ != seen; });
+                if (quit_) return;
+                seen = generation_;
+                job = job_;
             }
+            (*job)(w);
+            std::lock_guard<std::mutex> lk(m_);
+            if (--busy_ == 0) done_.notify_one();
         }
     }
-    if (stop_at >= 0) stop_after(slots[stop_at], f, d);
+
+    int workers_;
+    std::vector<std::thread> threads_;
+    std::mutex m_;
+    std::condition_variable start_, done_;
+    const std::function<void(int)>* job_ = nullptr;
+    uint64_t generation_ = 0;
+    int busy_ = 0;
+    bool quit_ = false;
+};
+
+// Ascending times: every sample lies in a knot interval, so a trial depends
+// on nothing but its knots. Each worker, holding the lock, writes out the
+// finished trials that are next in order, then draws the next trial (draws
+// stay in program order) and computes it on its own workspace. At most
+// `ring` trials are between their draw and their output.
+void run_pipeline(team& crew, trial_workers& workers, selection& sel, rng& r, const run_data& rd, run_files& f,
+                  dialogue& d, time_t start_time) {
+    const int32_t ntrials = rd.ans.ntrials;
+    const int32_t ring = ring_per_worker * crew.size();
+    std::vector<trial_slot> slots(static_cast<size_t>(std::min(ring, ntrials)));
+    std::vector<char> done(slots.size(), 0);
+    auto drawer = std::make_unique<trial_state>();
+    std::mutex m;
+    std::condition_variable wake;
+    int32_t next_draw = 0, next_out = 0, progress = 0;
+    int32_t stop_at = -1;  // the trial whose output ends the run
+
+    crew.run([&](int w) {
+        trial_state& ws = *workers.ws[w];
+        std::unique_lock<std::mutex> lk(m);
+        for (;;) {
+            while (stop_at < 0 && next_out < next_draw && done[next_out % ring]) {
+                trial_slot& slot = slots[next_out % ring];
+                if (!emit(slot, sel, f, d)) {
+                    stop_at = next_out;
+                    break;
+                }
+                done[next_out % ring] = 0;
+                ++next_out;
+                wake.notify_all();
+            }
+            if (stop_at >= 0 || next_out == ntrials) {
+                wake.notify_all();
+                return;
+            }
+            if (next_draw < ntrials && next_draw - next_out < ring) {
+                const int32_t t = next_draw++;
+                trial_slot& slot = slots[t % ring];
+                draw_trial(slot, *drawer, t, progress, r, rd, start_time);
+                lk.unlock();
+                compute_trial(slot, ws, rd);
+                lk.lock();
+                done[t % ring] = 1;
+                wake.notify_all();
+            } else {
+                wake.wait(lk);
+            }
+        }
+    });
+    if (stop_at >= 0) stop_after(slots[stop_at % ring], f, d);
 }
 
 // Times that decrease somewhere: a sample outside every knot interval keeps
@@ -137,62 +248,48 @@ void run_batch_independent(std::vector<trial_slot>& slots, int32_t count, trial_
 // their knot values and covered residuals side by side; then, in trial order,
 // each one takes the carried values at its uncovered samples and leaves its
 // own covered ones for the next; then the spectra run side by side.
-void run_batch_carried(std::vector<trial_slot>& slots, int32_t count, trial_workers& workers,
-                       std::vector<double>& carry, selection& sel, const run_data& rd, run_files& f, dialogue& d,
-                       int threads) {
-    const int32_t group = static_cast<int32_t>(workers.ws.size());
+void run_groups(team& crew, trial_workers& workers, selection& sel, rng& r, const run_data& rd, run_files& f,
+                dialogue& d, time_t start_time) {
+    const int32_t ntrials = rd.ans.ntrials;
+    const int32_t group = crew.size();
     const time_history& th = rd.th;
-    for (int32_t g0 = 0; g0 < count; g0 += group) {
-        const int32_t gn = std::min(group, count - g0);
-#pragma omp parallel for schedule(static, 1) num_threads(threads)
-        for (int32_t t = 0; t < gn; ++t) {
-            trial_slot& slot = slots[g0 + t];
-            trial_state& ws = *workers.ws[t];
-            load_knots(ws, slot);
-            guarded(slot, ws, [&] {
+    std::vector<trial_slot> slots(static_cast<size_t>(group));
+    std::vector<double> carry = th.amp_in;
+    auto drawer = std::make_unique<trial_state>();
+    int32_t progress = 0;
+    for (int32_t g0 = 0; g0 < ntrials; g0 += group) {
+        const int32_t gn = std::min(group, ntrials - g0);
+        for (int32_t t = 0; t < gn; ++t) draw_trial(slots[t], *drawer, g0 + t, progress, r, rd, start_time);
+        crew.run([&](int w) {
+            if (w >= gn) return;
+            trial_state& ws = *workers.ws[w];
+            load_knots(ws, slots[w]);
+            guarded(slots[w], ws, [&] {
                 set_knot_values(ws, th);
                 eval_baseline(ws, th);
                 check_residual(ws, th.n);
             });
-        }
+        });
         int32_t live = gn;  // trials of the group before the first stop
         for (int32_t t = 0; t < gn; ++t) {
-            trial_state& ws = *workers.ws[t];
-            if (slots[g0 + t].stopped) {
+            if (slots[t].stopped) {
                 live = t;
                 break;
             }
-            double* res = ws.residual.data();
-            double lo, hi;
-            if (knot_coverage(ws, th.dt, lo, hi)) {
-                for (int32_t i = 0; i < th.n; ++i) {
-                    if (lo <= th.xa[i] && th.xa[i] <= hi)
-                        carry[i] = res[i];
-                    else
-                        res[i] = carry[i];
-                }
-            } else {
-                for (int32_t i = 0; i < th.n; ++i) {
-                    if (sample_covered(ws, th.dt, th.xa[i]))
-                        carry[i] = res[i];
-                    else
-                        res[i] = carry[i];
-                }
-            }
+            carry_residual(*workers.ws[t], th, carry);
         }
-#pragma omp parallel for schedule(static, 1) num_threads(threads)
-        for (int32_t t = 0; t < gn; ++t) {
-            trial_slot& slot = slots[g0 + t];
-            trial_state& ws = *workers.ws[t];
-            if (t < live)
-                guarded(slot, ws, [&] {
+        crew.run([&](int w) {
+            if (w >= gn) return;
+            trial_state& ws = *workers.ws[w];
+            if (w < live)
+                guarded(slots[w], ws, [&] {
                     spectrum_run(ws, rd.plan, th.n);
                     write_trial_record(ws);
                 });
-            if (t <= live) take_results(slot, ws);
-        }
+            if (w <= live) take_results(slots[w], ws);
+        });
         for (int32_t t = 0; t <= live && t < gn; ++t)
-            if (!emit(slots[g0 + t], sel, f, d)) stop_after(slots[g0 + t], f, d);
+            if (!emit(slots[t], sel, f, d)) stop_after(slots[t], f, d);
     }
 }
 
@@ -233,45 +330,42 @@ void run_sequential(trial_workers& workers, selection& sel, rng& r, const run_da
 
 int worker_count() {
     if (straightforward) return 1;
-    int t = omp_get_max_threads();
-    return t < 1 ? 1 : t;
+    // OMP_NUM_THREADS as numeric tools read it: the first number of the list.
+    if (const char* env = std::getenv("OMP_NUM_THREADS")) {
+        char* end = nullptr;
+        long v = std::strtol(env, &end, 10);
+        if (end != env && v >= 1) return static_cast<int>(std::min<long>(v, max_workers));
+    }
+    cpu_set_t cpus;
+    int count = 0;
+    if (sched_getaffinity(0, sizeof cpus, &cpus) == 0) count = CPU_COUNT(&cpus);
+    if (count < 1) count = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(count, 1, max_workers);
 }
 
 void run_trials(trial_workers& workers, selection& sel, rng& r, const run_data& rd, run_files& f, dialogue& d,
                 time_t start_time, int threads) {
     const int32_t ntrials = rd.ans.ntrials;
-    const int32_t n = rd.th.n;
     if (threads < 1) threads = 1;
     sel.peak_sym.reserve(ntrials > 0 ? ntrials : 0);
 
     workers.ws.clear();
-    const int count = straightforward ? 1 : threads;
+    const int count = straightforward ? 1 : std::max(1, std::min(threads, ntrials));
     for (int w = 0; w < count; ++w) {
         workers.ws.push_back(std::make_unique<trial_state>());
         workers.ws.back()->residual = rd.th.amp_in;
     }
     if (straightforward) {
-        workers.ws[0]->baseline.assign(n, 0.0);
+        workers.ws[0]->baseline.assign(rd.th.n, 0.0);
         run_sequential(workers, sel, r, rd, f, d, start_time);
         return;
     }
-
-    const int32_t batch = batch_per_worker * threads;
-    std::vector<trial_slot> slots(static_cast<size_t>(std::min(batch, std::max(ntrials, 1))));
-    auto drawer = std::make_unique<trial_state>();
-    std::vector<double> carry;
-    if (!rd.th.ascending) carry = rd.th.amp_in;
-    int32_t progress = 0;
-    for (int32_t k0 = 0; k0 < ntrials; k0 += batch) {
-        const int32_t count_now = std::min(batch, ntrials - k0);
-        for (int32_t t = 0; t < count_now; ++t)
-            draw_trial(slots[t], *drawer, k0 + t, progress, r, rd, start_time);
-        if (rd.th.ascending)
-            run_batch_independent(slots, count_now, workers, sel, rd, f, d, threads);
-        else
-            run_batch_carried(slots, count_now, workers, carry, sel, rd, f, d, threads);
-        d.flush();
-    }
+    if (ntrials <= 0) return;
+    team crew(count);
+    if (rd.th.ascending)
+        run_pipeline(crew, workers, sel, r, rd, f, d, start_time);
+    else
+        run_groups(crew, workers, sel, r, rd, f, d, start_time);
 }
 
 }  // namespace basetrim
