@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -44,14 +45,43 @@ inline int32_t first_interval(const double* kt, int32_t nn, double w2, double x,
     return -1;
 }
 
-// Ascending samples and sorted knots. For a sample between the first and
-// the last knot, the first interval that holds it is the first one whose
-// right knot is not below it (jb), unless a narrow interval before that
-// reaches it with its widened right end; the widened right ends never
-// decrease, so the first narrow interval at or after the first right end
-// not below the sample (J) is the only candidate. Both pointers only move
-// forward. Samples before the first or after the last knot are searched in
-// full, as the scan does.
+// Baseline and residual of a run of samples in one interval, two samples
+// at a time; each lane computes exactly what the scalar expression does.
+typedef double pair __attribute__((vector_size(16)));
+
+void interpolate_run(const double* x, const double* amp, double* base, double* res, int32_t len, double lo,
+                     double hi, double y0, double y1) {
+    const double span = hi - lo;
+    int32_t k = 0;
+    const pair vlo = {lo, lo}, vspan = {span, span}, v0 = {y0, y0}, v1 = {y1, y1}, one = {1.0, 1.0};
+    for (; k + 2 <= len; k += 2) {
+        pair vx, va;
+        __builtin_memcpy(&vx, x + k, sizeof vx);
+        __builtin_memcpy(&va, amp + k, sizeof va);
+        pair f = (vx - vlo) / vspan;
+        pair b = (one - f) * v0 + f * v1;
+        pair r = va - b;
+        if (base) __builtin_memcpy(base + k, &b, sizeof b);
+        __builtin_memcpy(res + k, &r, sizeof r);
+    }
+    for (; k < len; ++k) {
+        double f = (x[k] - lo) / span;
+        double b = (1 - f) * y0 + f * y1;
+        if (base) base[k] = b;
+        res[k] = amp[k] - b;
+    }
+}
+
+// Ascending samples and sorted knots. The samples some interval holds are
+// one run of indices, [begin, end). For a sample between the first and the
+// last knot, the first interval that holds it is the first one whose right
+// knot is not below it (jb), unless a narrow interval before that reaches it
+// with its widened right end; the widened right ends never decrease, so the
+// first narrow interval at or after the first widened right end not below
+// the sample (jr) is the only candidate. Both pointers only move forward, so
+// each interval takes a run of samples. Samples before the first or after
+// the last knot are searched in full, as the scan does. The statistics then
+// run over the covered samples in ascending order.
 void eval_ascending(trial_state& ts, const time_history& th, const double* kt, const double* ky, int32_t nn,
                     double w2, double* base, double* res) {
     const int32_t n = th.n;
@@ -64,6 +94,8 @@ void eval_ascending(trial_state& ts, const time_history& th, const double* kt, c
     lo.resize(intervals);
     hi.resize(intervals);
     next_narrow.resize(static_cast<size_t>(intervals) + 1);
+    double cover_lo = std::numeric_limits<double>::infinity();
+    double cover_hi = -cover_lo;
     for (int32_t j = 0; j < intervals; ++j) {
         double l = kt[j], h = kt[j + 1];
         if (std::fabs(h - l) < w2) {
@@ -72,16 +104,29 @@ void eval_ascending(trial_state& ts, const time_history& th, const double* kt, c
         }
         lo[j] = l;
         hi[j] = h;
+        if (l < cover_lo) cover_lo = l;
+        if (h > cover_hi) cover_hi = h;
     }
     next_narrow[intervals] = intervals;
     for (int32_t j = intervals - 1; j >= 0; --j)
         next_narrow[j] = std::fabs(kt[j + 1] - kt[j]) < w2 ? j : next_narrow[j + 1];
 
+    const int32_t begin = static_cast<int32_t>(std::lower_bound(xa, xa + n, cover_lo) - xa);
+    const int32_t end = static_cast<int32_t>(std::upper_bound(xa + begin, xa + n, cover_hi) - xa);
+    if (base) {
+        std::fill(base, base + begin, 0.0);
+        std::fill(base + end, base + n, 0.0);
+    }
     const double first_knot = kt[0], last_knot = kt[nn - 1];
     int32_t jb = 0, jr = 0;
-    for (int32_t i = 0; i < n; ++i) {
+    int32_t run_start = begin, run_j = -1;
+    auto flush = [&](int32_t upto) {
+        if (run_j >= 0 && upto > run_start)
+            interpolate_run(xa + run_start, amp + run_start, base ? base + run_start : nullptr, res + run_start,
+                            upto - run_start, lo[run_j], hi[run_j], ky[run_j], ky[run_j + 1]);
+    };
+    for (int32_t i = begin; i < end; ++i) {
         const double x = xa[i];
-        if (base) base[i] = 0;
         int32_t j;
         if (x >= first_knot && x <= last_knot) {
             while (kt[jb + 1] < x) ++jb;
@@ -91,10 +136,25 @@ void eval_ascending(trial_state& ts, const time_history& th, const double* kt, c
         } else {
             double l, h;
             j = first_interval(kt, nn, w2, x, l, h);
-            if (j < 0) continue;
         }
-        take(ts, i, x, lo[j], hi[j], ky[j], ky[j + 1], amp[i], base, res);
+        if (j != run_j) {
+            flush(i);
+            run_start = i;
+            run_j = j;
+        }
     }
+    flush(end);
+
+    double rmax = ts.resid_max, rmin = ts.resid_min, ms = ts.ms;
+    for (int32_t i = begin; i < end; ++i) {
+        const double r = res[i];
+        if (r > rmax) rmax = r;
+        if (r < rmin) rmin = r;
+        ms = ms + r * r;
+    }
+    ts.resid_max = rmax;
+    ts.resid_min = rmin;
+    ts.ms = ms;
 }
 
 }  // namespace
