@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -151,7 +152,9 @@ bool text_in::scan_double(double& value) {
     return parse_double(std::string_view(word, len), value) == len;
 }
 
-size_t parse_double(std::string_view s, double& value) {
+namespace {
+
+size_t parse_with_strtod(std::string_view s, double& value) {
     // strtod needs a terminated string; the pieces parsed here are short.
     char tmp[line_capacity + 1];
     size_t len = s.size() < line_capacity ? s.size() : line_capacity;
@@ -162,6 +165,25 @@ size_t parse_double(std::string_view s, double& value) {
     if (end == tmp) return 0;
     value = v;
     return static_cast<size_t>(end - tmp);
+}
+
+}  // namespace
+
+size_t parse_double(std::string_view s, double& value) {
+    if (straightforward) return parse_with_strtod(s, value);
+    // std::from_chars reads what strtod reads, rounded the same (correctly),
+    // except a leading plus sign, hexadecimal forms and results out of range;
+    // those go to strtod itself.
+    size_t k = 0;
+    while (k < s.size() && is_space(static_cast<unsigned char>(s[k]))) ++k;
+    const char* first = s.data() + k;
+    const char* last = s.data() + s.size();
+    if (first == last || *first == '+') return parse_with_strtod(s, value);
+    double v;
+    auto r = std::from_chars(first, last, v);
+    if (r.ec != std::errc() || (r.ptr < last && (*r.ptr == 'x' || *r.ptr == 'X'))) return parse_with_strtod(s, value);
+    value = v;
+    return static_cast<size_t>(r.ptr - s.data());
 }
 
 }  // namespace basetrim

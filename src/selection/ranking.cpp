@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "run/format.h"
 #include "run/limits.h"
 #include "selection/selection.h"
 
@@ -25,9 +26,15 @@ void rank_trials(selection& sel, const answers& ans, out_text& con) {
     order(sel.rec_slope.data(), m, sel.ord_slope.data());
     order(sel.peak_sym.data(), m, sel.ord_peak.data());
 
-    for (int32_t k = 0; k < m; ++k)
-        con.printf(" %ld %ld %ld %ld %ld\n", static_cast<long>(k), static_cast<long>(sel.ord_dmax[k]),
-                   static_cast<long>(sel.ord_slope[k]), static_cast<long>(k), static_cast<long>(sel.ord_peak[k]));
+    // " %ld %ld %ld %ld %ld\n"
+    for (int32_t k = 0; k < m; ++k) {
+        for (long v : {static_cast<long>(k), static_cast<long>(sel.ord_dmax[k]), static_cast<long>(sel.ord_slope[k]),
+                       static_cast<long>(k), static_cast<long>(sel.ord_peak[k])}) {
+            con.put(' ');
+            put_long(con, v);
+        }
+        con.put('\n');
+    }
 
     // Ranks by the inverse permutations; scores from the weighted ranks.
     sel.p.assign(m, 0);
@@ -48,7 +55,14 @@ void rank_trials(selection& sel, const answers& ans, out_text& con) {
     }
     for (int32_t i = 0; i < m; ++i) {
         sel.sum[i] = static_cast<double>(sel.q[i]) * ans.slope_weight + static_cast<double>(sel.p[i]) * ans.dmax_weight;
-        con.printf("ttt  %ld %ld  sum=%8.4g\n", static_cast<long>(sel.p[i]), static_cast<long>(sel.q[i]), sel.sum[i]);
+        // "ttt  %ld %ld  sum=%8.4g\n"
+        con.put("ttt  ");
+        put_long(con, static_cast<long>(sel.p[i]));
+        con.put(' ');
+        put_long(con, static_cast<long>(sel.q[i]));
+        con.put("  sum=");
+        put_g(con, sel.sum[i], 8, 4);
+        con.put('\n');
     }
     con.put("\n ref 10 \n");
 
@@ -57,7 +71,12 @@ void rank_trials(selection& sel, const answers& ans, out_text& con) {
     uint32_t sum_min = sum_start;
     sel.best_case = 0;
     for (int32_t i = 0; i < m; ++i) {
-        con.printf(" sum[%ld]=%8.4g \n", static_cast<long>(i), sel.sum[i]);
+        // " sum[%ld]=%8.4g \n"
+        con.put(" sum[");
+        put_long(con, static_cast<long>(i));
+        con.put("]=");
+        put_g(con, sel.sum[i], 8, 4);
+        con.put(" \n");
         if (static_cast<double>(sum_min) > sel.sum[i]) {
             sel.best_case = i;
             double t = std::trunc(sel.sum[i]);

@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "baseline/baseline.h"
+#include "run/format.h"
 #include "selection/selection.h"
 #include "spectrum/spectrum.h"
 
@@ -24,14 +25,21 @@ void write_results(trial_state& ts, selection& sel, const run_data& rd, run_file
 
     // Baseline and corrected files; residual becomes the corrected record.
     out_text lines;
+    // "%14.7e \t %14.7e \n"
+    auto put_pair = [&lines](double a, double b) {
+        put_e(lines, a, 14, 7);
+        lines.put(" \t ");
+        put_e(lines, b, 14, 7);
+        lines.put(" \n");
+    };
     for (int32_t i = 0; i < n; ++i) {
-        lines.printf("%14.7e \t %14.7e \n", th.xa[i], ts.baseline[i]);
+        put_pair(th.xa[i], ts.baseline[i]);
         if (lines.size() >= (1 << 16)) f.baseline_file.drain(lines);
     }
     f.baseline_file.drain(lines);
     for (int32_t i = 0; i < n; ++i) {
         ts.residual[i] = th.amp_in[i] - ts.baseline[i];
-        lines.printf("%14.7e \t %14.7e \n", th.xa[i], ts.residual[i]);
+        put_pair(th.xa[i], ts.residual[i]);
         if (lines.size() >= (1 << 16)) f.corrected_file.drain(lines);
     }
     f.corrected_file.drain(lines);

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "run/format.h"
 #include "run/limits.h"
 #include "selection/selection.h"
 
@@ -16,7 +17,14 @@ void write_trial_record(trial_state& ts) {
         ts.console.put("\n Warning:  ave_slope \n");
         ts.console.printf(record, static_cast<long>(ts.trial), ts.dmax, ts.ave_slope, static_cast<long>(ts.nn));
     }
-    for (int32_t k = 0; k < ts.nn; ++k) ts.block.printf(" %12.6g \t %12.6g \n", ts.knot_t[k], ts.knot_y[k]);
+    // " %12.6g \t %12.6g \n"
+    for (int32_t k = 0; k < ts.nn; ++k) {
+        ts.block.put(' ');
+        put_g(ts.block, ts.knot_t[k], 12, 6);
+        ts.block.put(" \t ");
+        put_g(ts.block, ts.knot_y[k], 12, 6);
+        ts.block.put(" \n");
+    }
 }
 
 namespace {
