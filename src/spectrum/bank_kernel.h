@@ -7,11 +7,26 @@
 namespace basetrim {
 namespace bank_detail {
 
+// Every lane set to v, written as an initializer so that it becomes a single
+// broadcast instruction.
+template <typename V, int W>
+struct splat;
+template <typename V>
+struct splat<V, 2> {
+    static V of(double v) { return V{v, v}; }
+};
+template <typename V>
+struct splat<V, 4> {
+    static V of(double v) { return V{v, v, v, v}; }
+};
+template <typename V>
+struct splat<V, 8> {
+    static V of(double v) { return V{v, v, v, v, v, v, v, v}; }
+};
+
 template <typename V, int W>
 inline __attribute__((always_inline)) V broadcast(double v) {
-    V r;
-    for (int k = 0; k < W; ++k) r[k] = v;
-    return r;
+    return splat<V, W>::of(v);
 }
 
 template <typename V, int W>
