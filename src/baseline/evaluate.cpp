@@ -45,12 +45,22 @@ inline int32_t first_interval(const double* kt, int32_t nn, double w2, double x,
     return -1;
 }
 
-// Baseline and residual of a run of samples in one interval, two samples
-// at a time; each lane computes exactly what the scalar expression does.
+// Baseline, residual and statistics of a run of samples in one interval,
+// two samples at a time: each lane computes exactly the scalar expression,
+// and the statistics take the residuals in ascending sample order.
 typedef double pair __attribute__((vector_size(16)));
 
+struct residual_stats {
+    double rmax, rmin, ms;
+    void add(double r) {
+        if (r > rmax) rmax = r;
+        if (r < rmin) rmin = r;
+        ms = ms + r * r;
+    }
+};
+
 void interpolate_run(const double* x, const double* amp, double* base, double* res, int32_t len, double lo,
-                     double hi, double y0, double y1) {
+                     double hi, double y0, double y1, residual_stats& st) {
     const double span = hi - lo;
     int32_t k = 0;
     const pair vlo = {lo, lo}, vspan = {span, span}, v0 = {y0, y0}, v1 = {y1, y1}, one = {1.0, 1.0};
@@ -63,12 +73,15 @@ void interpolate_run(const double* x, const double* amp, double* base, double* r
         pair r = va - b;
         if (base) __builtin_memcpy(base + k, &b, sizeof b);
         __builtin_memcpy(res + k, &r, sizeof r);
+        st.add(r[0]);
+        st.add(r[1]);
     }
     for (; k < len; ++k) {
         double f = (x[k] - lo) / span;
         double b = (1 - f) * y0 + f * y1;
         if (base) base[k] = b;
         res[k] = amp[k] - b;
+        st.add(res[k]);
     }
 }
 
@@ -78,10 +91,11 @@ void interpolate_run(const double* x, const double* amp, double* base, double* r
 // knot is not below it (jb), unless a narrow interval before that reaches it
 // with its widened right end; the widened right ends never decrease, so the
 // first narrow interval at or after the first widened right end not below
-// the sample (jr) is the only candidate. Both pointers only move forward, so
-// each interval takes a run of samples. Samples before the first or after
-// the last knot are searched in full, as the scan does. The statistics then
-// run over the covered samples in ascending order.
+// the sample (jr) is the only candidate. Neither index changes until a
+// sample passes the right knot of jb or the widened right end of jr, so the
+// samples up to the nearer of the two form a run in one interval, found by
+// binary search. Samples before the first or after the last knot are
+// searched in full, as the scan does.
 void eval_ascending(trial_state& ts, const time_history& th, const double* kt, const double* ky, int32_t nn,
                     double w2, double* base, double* res) {
     const int32_t n = th.n;
@@ -90,9 +104,11 @@ void eval_ascending(trial_state& ts, const time_history& th, const double* kt, c
     const int32_t intervals = nn - 1;
     std::vector<double>& lo = ts.scratch_lo;
     std::vector<double>& hi = ts.scratch_hi;
+    std::vector<double>& reach = ts.scratch_reach;
     std::vector<int32_t>& next_narrow = ts.scratch_next;
     lo.resize(intervals);
     hi.resize(intervals);
+    reach.resize(intervals);
     next_narrow.resize(static_cast<size_t>(intervals) + 1);
     double cover_lo = std::numeric_limits<double>::infinity();
     double cover_hi = -cover_lo;
@@ -104,6 +120,7 @@ void eval_ascending(trial_state& ts, const time_history& th, const double* kt, c
         }
         lo[j] = l;
         hi[j] = h;
+        reach[j] = kt[j + 1] + w2;
         if (l < cover_lo) cover_lo = l;
         if (h > cover_hi) cover_hi = h;
     }
@@ -117,44 +134,33 @@ void eval_ascending(trial_state& ts, const time_history& th, const double* kt, c
         std::fill(base, base + begin, 0.0);
         std::fill(base + end, base + n, 0.0);
     }
+    residual_stats st{ts.resid_max, ts.resid_min, ts.ms};
     const double first_knot = kt[0], last_knot = kt[nn - 1];
     int32_t jb = 0, jr = 0;
-    int32_t run_start = begin, run_j = -1;
-    auto flush = [&](int32_t upto) {
-        if (run_j >= 0 && upto > run_start)
-            interpolate_run(xa + run_start, amp + run_start, base ? base + run_start : nullptr, res + run_start,
-                            upto - run_start, lo[run_j], hi[run_j], ky[run_j], ky[run_j + 1]);
-    };
-    for (int32_t i = begin; i < end; ++i) {
+    int32_t i = begin;
+    while (i < end) {
         const double x = xa[i];
-        int32_t j;
+        int32_t j, run_end;
         if (x >= first_knot && x <= last_knot) {
             while (kt[jb + 1] < x) ++jb;
-            while (jr < intervals && kt[jr + 1] + w2 < x) ++jr;
-            int32_t c = next_narrow[jr];
+            while (jr < intervals && reach[jr] < x) ++jr;
+            const int32_t c = next_narrow[jr];
             j = c < jb ? c : jb;
+            double limit = kt[jb + 1];
+            if (jr < intervals && reach[jr] < limit) limit = reach[jr];
+            run_end = static_cast<int32_t>(std::upper_bound(xa + i + 1, xa + end, limit) - xa);
         } else {
             double l, h;
             j = first_interval(kt, nn, w2, x, l, h);
+            run_end = i + 1;
         }
-        if (j != run_j) {
-            flush(i);
-            run_start = i;
-            run_j = j;
-        }
+        interpolate_run(xa + i, amp + i, base ? base + i : nullptr, res + i, run_end - i, lo[j], hi[j], ky[j],
+                        ky[j + 1], st);
+        i = run_end;
     }
-    flush(end);
-
-    double rmax = ts.resid_max, rmin = ts.resid_min, ms = ts.ms;
-    for (int32_t i = begin; i < end; ++i) {
-        const double r = res[i];
-        if (r > rmax) rmax = r;
-        if (r < rmin) rmin = r;
-        ms = ms + r * r;
-    }
-    ts.resid_max = rmax;
-    ts.resid_min = rmin;
-    ts.ms = ms;
+    ts.resid_max = st.rmax;
+    ts.resid_min = st.rmin;
+    ts.ms = st.ms;
 }
 
 }  // namespace

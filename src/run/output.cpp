@@ -75,12 +75,14 @@ void out_stream::note_failure() {
 
 void out_stream::write(std::string_view s) {
     if (!f_ || s.empty()) return;
+    if (before_) before_(before_arg_);
     errno = 0;
     if (std::fwrite(s.data(), 1, s.size(), f_) != s.size()) note_failure();
 }
 
 bool out_stream::flush() {
     if (!f_) return !failed_;
+    if (before_) before_(before_arg_);
     errno = 0;
     if (std::fflush(f_) != 0 || std::ferror(f_)) note_failure();
     return !failed_;

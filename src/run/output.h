@@ -63,6 +63,11 @@ public:
         t.clear();
     }
     bool flush();  // false when a write or the flush failed
+    // A call made before every write (the progress line erases itself).
+    void set_before_write(void (*hook)(void*), void* arg) {
+        before_ = hook;
+        before_arg_ = arg;
+    }
     bool close();  // false when a write, the flush or the close failed
 
 private:
@@ -71,6 +76,8 @@ private:
     FILE* f_ = nullptr;
     std::string name_;
     bool owned_ = false;
+    void (*before_)(void*) = nullptr;
+    void* before_arg_ = nullptr;
     bool failed_ = false;
     int errno_ = 0;
 };

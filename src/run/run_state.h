@@ -95,6 +95,7 @@ struct trial_state {
     double ave_slope = 0;        // dB: summed departure from the reference line
 
     std::vector<double> scratch_lo, scratch_hi;  // per knot interval: widened ends
+    std::vector<double> scratch_reach;           // per knot interval: right knot plus two intervals
     std::vector<int32_t> scratch_next;           // per knot interval: next narrow interval
 
     out_text console;            // this trial's console lines

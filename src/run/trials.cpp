@@ -13,6 +13,7 @@
 
 #include "baseline/baseline.h"
 #include "run/limits.h"
+#include "run/progress.h"
 #include "selection/selection.h"
 #include "spectrum/spectrum.h"
 
@@ -207,6 +208,7 @@ void run_pipeline(team& crew, trial_workers& workers, selection& sel, rng& r, co
     std::condition_variable wake;
     int32_t next_draw = 0, next_out = 0, progress = 0;
     int32_t stop_at = -1;  // the trial whose output ends the run
+    progress_bar bar(ntrials, d.out);
 
     crew.run([&](int w) {
         trial_state& ws = *workers.ws[w];
@@ -220,6 +222,7 @@ void run_pipeline(team& crew, trial_workers& workers, selection& sel, rng& r, co
                 }
                 done[next_out % ring] = 0;
                 ++next_out;
+                bar.update(next_out);
                 wake.notify_all();
             }
             if (stop_at >= 0 || next_out == ntrials) {
@@ -240,6 +243,7 @@ void run_pipeline(team& crew, trial_workers& workers, selection& sel, rng& r, co
             }
         }
     });
+    bar.finish();
     if (stop_at >= 0) stop_after(slots[stop_at % ring], f, d);
 }
 
@@ -257,6 +261,7 @@ void run_groups(team& crew, trial_workers& workers, selection& sel, rng& r, cons
     std::vector<double> carry = th.amp_in;
     auto drawer = std::make_unique<trial_state>();
     int32_t progress = 0;
+    progress_bar bar(ntrials, d.out);
     for (int32_t g0 = 0; g0 < ntrials; g0 += group) {
         const int32_t gn = std::min(group, ntrials - g0);
         for (int32_t t = 0; t < gn; ++t) draw_trial(slots[t], *drawer, g0 + t, progress, r, rd, start_time);
@@ -289,7 +294,11 @@ void run_groups(team& crew, trial_workers& workers, selection& sel, rng& r, cons
             if (w <= live) take_results(slots[w], ws);
         });
         for (int32_t t = 0; t <= live && t < gn; ++t)
-            if (!emit(slots[t], sel, f, d)) stop_after(slots[t], f, d);
+            if (!emit(slots[t], sel, f, d)) {
+                bar.finish();
+                stop_after(slots[t], f, d);
+            }
+        bar.update(g0 + gn);
     }
 }
 
@@ -298,6 +307,7 @@ void run_sequential(trial_workers& workers, selection& sel, rng& r, const run_da
                     time_t start_time) {
     trial_state& ts = *workers.ws[0];
     int32_t progress = 0;
+    progress_bar bar(rd.ans.ntrials, d.out);
     for (int32_t trial = 0; trial < rd.ans.ntrials; ++trial) {
         ts.trial = trial;
         if (++progress == 100) {
@@ -323,6 +333,7 @@ void run_sequential(trial_workers& workers, selection& sel, rng& r, const run_da
         if (f.trial_file.failed())
             stop_run(d.con, "cannot write the trial file %s (%s)", f.trial_file.name().c_str(),
                      error_text(f.trial_file.error()).c_str());
+        bar.update(trial + 1);
     }
 }
 
