@@ -65,7 +65,14 @@ void print_start_time(out_text& con, time_t start_time) {
 
 }  // namespace
 
-int run_basetrim() {
+run_options default_options() {
+    run_options opt;
+    opt.threads = worker_count();
+    opt.target = straightforward ? bank_target::scalar : best_bank_target();
+    return opt;
+}
+
+int run_basetrim(const run_options& opt) {
     dialogue d;
     d.attach_std();
     run_data rd;
@@ -81,11 +88,12 @@ int run_basetrim() {
 
         open_files(f, rd.ans, d);
         ask_and_set_up(rd, f, d, r);
+        if (bank_target_available(opt.target)) rd.plan.target = opt.target;
 
         const time_t start_time = std::time(nullptr);
         print_start_time(d.con, start_time);
 
-        run_trials(workers, sel, r, rd, f, d, start_time, worker_count());
+        run_trials(workers, sel, r, rd, f, d, start_time, opt.threads);
 
         read_trial_records(sel, f, rd.ans.ntrials, d.con);
         rank_trials(sel, rd.ans, d.con);

@@ -1,3 +1,3 @@
 #include "run/driver.h"
 
-int main() { return basetrim::run_basetrim(); }
+int main() { return basetrim::run_basetrim(basetrim::default_options()); }
