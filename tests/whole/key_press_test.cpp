@@ -87,7 +87,7 @@ TEST(key_press, on_a_terminal_is_one_key_without_echo_or_enter) {
     answers.pop_back();  // no line for the key: it is typed on its own
 
     int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
+    if (master < 0) GTEST_SKIP() << "no pseudo-terminals here";
     ASSERT_EQ(0, grantpt(master));
     ASSERT_EQ(0, unlockpt(master));
     const std::string slave = ptsname(master);
