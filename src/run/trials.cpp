@@ -126,10 +126,16 @@ bool emit(trial_slot& slot, selection& sel, run_files& f, dialogue& d) {
     return !f.trial_file.failed();
 }
 
+// The trial file could not be written: one message, and the file is closed
+// so that nothing reports it again.
+[[noreturn]] void stop_on_trial_file(run_files& f, dialogue& d) {
+    const int err = f.trial_file.error();
+    f.trial_file.close();
+    stop_run(d.con, "cannot write the trial file %s (%s)", f.trial_file.name().c_str(), error_text(err).c_str());
+}
+
 [[noreturn]] void stop_after(const trial_slot& slot, run_files& f, dialogue& d) {
-    if (!slot.stopped)
-        stop_run(d.con, "cannot write the trial file %s (%s)", f.trial_file.name().c_str(),
-                 error_text(f.trial_file.error()).c_str());
+    if (!slot.stopped) stop_on_trial_file(f, d);
     fatal_stop();
 }
 
@@ -330,9 +336,7 @@ void run_sequential(trial_workers& workers, selection& sel, rng& r, const run_da
         d.con.put(ts.console.str());
         ts.console.clear();
         f.trial_file.drain(ts.block);
-        if (f.trial_file.failed())
-            stop_run(d.con, "cannot write the trial file %s (%s)", f.trial_file.name().c_str(),
-                     error_text(f.trial_file.error()).c_str());
+        if (f.trial_file.failed()) stop_on_trial_file(f, d);
         bar.update(trial + 1);
     }
 }

@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(runs, selection_full_device, ::testing::ValuesIn(full_c
 // the still open trial file is closed and reported a second time:
 // "\n Stop: cannot write temp_file.out (No space left on device) \n" follows
 // the expected line.
-TEST(selection_full_trial_file, DISABLED_trial_file_failing_during_the_trials_stops_once) {
+TEST(selection_full_trial_file, trial_file_failing_during_the_trials_stops_once) {
     expect_one_stop({"trial_file_during_the_trials", "80", nullptr,
                      "cannot write the trial file temp_file.out (No space left on device)"});
 }
