@@ -156,7 +156,9 @@ TEST(residual_check, peak_symmetry_and_rms_range) {
         EXPECT_EQ(!w.passes, stopped);
         EXPECT_EQ(w.peak_sym, ts->peak_sym);
         EXPECT_EQ(w.rms, ts->rms);
-        if (w.passes) EXPECT_EQ("", ts->console.str());
+        if (w.passes) {
+            EXPECT_EQ("", ts->console.str());
+        }
     }
 }
 
