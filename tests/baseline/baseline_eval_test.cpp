@@ -130,6 +130,7 @@ TEST(residual_check, peak_symmetry_and_rms_range) {
     const row rows[] = {
         {"symmetric peaks", 3, -3, 4, 1, 0, 2, true},
         {"largest twice the smallest", 4, -2, 9, 4, 1, 1.5, true},
+        {"largest a quarter of the smallest", 1, -4, 1, 1, 0.75, 1, true},
         {"smallest residual zero", 5, 0, 1, 1, inf, 1, true},
         {"rms exactly 1e-20", 1, -1, 1e-20 * 1e-20, 1, 0, 1e-20, true},
         {"rms exactly 1e20", 1, -1, 1e20 * 1e20, 1, 0, 1e20, true},

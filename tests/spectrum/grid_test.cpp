@@ -26,6 +26,8 @@ TEST(frequency_grid, values) {
     EXPECT_NEAR(11494.0, plan->fn[61], 0.05);
     for (int j = 0; j <= 61; ++j) {
         EXPECT_NEAR(10.0 * std::exp2(j / 6.0), plan->fn[j], 1e-13 * plan->fn[j]) << "j = " << j;
+        // Each entry from its own index, not by repeated multiplication.
+        EXPECT_EQ(std::pow(2.0, j * (1.0 / 6.0)) * 10.0, plan->fn[j]) << "j = " << j;
         if (j > 0) {
             EXPECT_LT(plan->fn[j - 1], plan->fn[j]);
         }
