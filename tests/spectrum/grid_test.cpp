@@ -47,6 +47,7 @@ TEST(frequency_grid, size_by_sample_rate) {
         {50, 0, "    11.22     1.122 \n", "\n nspec = 0  last freq =       10 Hz \n"},
         {112.24, 0, "    11.22     1.122 \n", "\n nspec = 0  last freq =       10 Hz \n"},
         {112.25, 1, "     12.6      1.26 \n", "\n nspec = 1  last freq =    11.22 Hz \n"},
+        {199.99999999999, 5, "       20         2 \n", "\n nspec = 5  last freq =    17.82 Hz \n"},
         {200, 6, "    22.45     2.245 \n", "\n nspec = 6  last freq =       20 Hz \n"},
         {1000, 19, "    100.8     10.08 \n", "\n nspec = 19  last freq =     89.8 Hz \n"},
         {10000, 39, "     1016     101.6 \n", "\n nspec = 39  last freq =    905.1 Hz \n"},
