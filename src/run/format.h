@@ -21,28 +21,27 @@ inline void pad_put(out_text& out, const char* s, size_t len, int width) {
 
 }  // namespace format_detail
 
-// "%W.Pe"
-inline void put_e(out_text& out, double v, int width, int precision) {
+// One real in the form of the printf conversion `c_conv` ("e" or "g").
+inline void put_real(out_text& out, double v, int width, int precision, std::chars_format form, const char* c_conv) {
     char buf[64];
     if (straightforward) {
-        int len = std::snprintf(buf, sizeof buf, "%*.*e", width, precision, v);
+        char fmt[8] = {'%', '*', '.', '*', c_conv[0], '\0'};
+        int len = std::snprintf(buf, sizeof buf, fmt, width, precision, v);
         out.put(std::string_view(buf, static_cast<size_t>(len)));
         return;
     }
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision);
+    auto r = std::to_chars(buf, buf + sizeof buf, v, form, precision);
     format_detail::pad_put(out, buf, static_cast<size_t>(r.ptr - buf), width);
+}
+
+// "%W.Pe"
+inline void put_e(out_text& out, double v, int width, int precision) {
+    put_real(out, v, width, precision, std::chars_format::scientific, "e");
 }
 
 // "%W.Pg"
 inline void put_g(out_text& out, double v, int width, int precision) {
-    char buf[64];
-    if (straightforward) {
-        int len = std::snprintf(buf, sizeof buf, "%*.*g", width, precision, v);
-        out.put(std::string_view(buf, static_cast<size_t>(len)));
-        return;
-    }
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, precision);
-    format_detail::pad_put(out, buf, static_cast<size_t>(r.ptr - buf), width);
+    put_real(out, v, width, precision, std::chars_format::general, "g");
 }
 
 // "%ld"
