@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -95,15 +94,38 @@ std::vector<std::string> split_lines(const std::string& text) {
     return lines;
 }
 
+namespace {
+
+bool all_digits(const std::string& s, size_t from, size_t to) {
+    if (from >= to) return false;
+    for (size_t k = from; k < to; ++k)
+        if (s[k] < '0' || s[k] > '9') return false;
+    return true;
+}
+
+// " 100  7 sec" becomes " 100  N sec".
+std::string mask_progress(const std::string& line) {
+    const std::string tail = " sec";
+    if (line.size() < 8 || line[0] != ' ' || line.compare(line.size() - tail.size(), tail.size(), tail) != 0)
+        return line;
+    size_t gap = line.find("  ", 1);
+    if (gap == std::string::npos || !all_digits(line, 1, gap)) return line;
+    size_t from = gap + 2, to = line.size() - tail.size();
+    if (from < to && line[from] == '-') ++from;
+    if (!all_digits(line, from, to)) return line;
+    return line.substr(0, gap + 2) + "N sec";
+}
+
+}  // namespace
+
 std::string mask_transcript(const std::string& out) {
     std::vector<std::string> lines = split_lines(out);
-    static const std::regex progress(R"(^ ([0-9]+)  -?[0-9]+ sec$)");
     std::string masked;
     for (size_t k = 0; k < lines.size(); ++k) {
         std::string line = lines[k];
         if (k == 3 || k == 4) line = "(banner line)";
         if (k > 0 && lines[k - 1] == " Current time and date: ") line = "(time of day)";
-        line = std::regex_replace(line, progress, " $1  N sec");
+        line = mask_progress(line);
         masked += line;
         if (k + 1 < lines.size() || (!out.empty() && out.back() == '\n')) masked += '\n';
     }
