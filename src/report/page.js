@@ -323,7 +323,9 @@
 
   let unpack_ms = 0, build_ms = 0;
   function build() {
-    const data = JSON.parse(document.getElementById('report-data').textContent);
+    const block = document.getElementById('report-data');
+    const data = JSON.parse(block.textContent);
+    block.remove();  // the packed series are unpacked below; the page need not keep their text
     const a = performance.now();
     const t = unpack(data.time, Float64Array);
     const record = unpack(data.record, Float32Array), baseline = unpack(data.baseline, Float32Array);
@@ -333,14 +335,14 @@
 
     const rec_el = document.getElementById('record-plot');
     const rec = time_plot(rec_el, t, 'amplitude', [
-      { label: 'record', values: record, color: colors.record },
+      { label: 'record', values: record, color: colors.record, width: 2 },
       { label: 'corrected record', values: corrected, color: colors.corrected },
       { label: 'baseline', values: baseline, color: colors.baseline, width: 2, knots: true },
     ], { t: data.knot_t, y: data.knot_y }, document.getElementById('fit-baseline'));
     all_plots.push(['record-plot', rec.u]);
     const vel_el = document.getElementById('velocity-plot');
     const vel = time_plot(vel_el, t, 'velocity, amplitude × s', [
-      { label: 'record', values: vel_before, color: colors.vel_before },
+      { label: 'record', values: vel_before, color: colors.vel_before, width: 1.5 },
       { label: 'corrected record', values: vel_after, color: colors.vel_after, width: 1.5 },
     ], null, null);
     all_plots.push(['velocity-plot', vel.u]);
@@ -363,15 +365,27 @@
     errors.push(String(e && e.stack || e));
   }
 
-  // The render check, for tests and for anyone curious: script errors,
-  // timings and what each plot has drawn.
+  // The render check, for tests and for anyone curious: one line per item.
+  //   timing unpack_ms=.. decimate_ms=.. build_ms=.. loaded_ms=..
+  //   plot ID painted=.. area=.. points=.. columns=.. x=.. y=.. w=.. h=..
+  //   series ID K R,G,B PIXELS LABEL
+  //   error MESSAGE
   window.addEventListener('load', () => {
-    const check = { errors, unpack_ms, decimate_ms, build_ms, loaded_ms: performance.now(), plots: [] };
+    const lines = [];
     try {
-      for (const [id, u] of all_plots) check.plots.push(pixel_check(id, u));
+      for (const [id, u] of all_plots) {
+        const c = pixel_check(id, u), r = c.rect;
+        lines.push(`plot ${id} painted=${c.painted} area=${c.area} points=${c.points} columns=${c.columns} ` +
+                   `x=${r.x} y=${r.y} w=${r.w} h=${r.h}`);
+        c.series.forEach((s, k) => lines.push(`series ${id} ${k + 1} ${s.color ? s.color.join(',') : '-'} ` +
+                                              `${s.pixels} ${s.label}`));
+      }
     } catch (e) {
       errors.push(String(e && e.stack || e));
     }
-    document.getElementById('render-check').textContent = JSON.stringify(check);
+    lines.unshift(`timing unpack_ms=${unpack_ms} decimate_ms=${decimate_ms} build_ms=${build_ms} ` +
+                  `loaded_ms=${performance.now()}`);
+    for (const e of errors) lines.push('error ' + String(e).replace(/\s+/g, ' '));
+    document.getElementById('render-check').textContent = lines.join('\n');
   });
 })();
