@@ -77,6 +77,8 @@ struct bad_case {
     const char* message;
 };
 
+void PrintTo(const bad_case& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+
 class answers_file_errors : public ::testing::TestWithParam<bad_case> {};
 
 TEST_P(answers_file_errors, name_the_answer) {

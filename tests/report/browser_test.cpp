@@ -8,7 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
-#include <regex>
+#include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "report_support.h"
@@ -54,9 +55,10 @@ render_check parse_render_check(const std::string& text) {
         } else if (std::sscanf(line.c_str(), "series %63s %d %d,%d,%d %ld %n", id, &k, &r, &g, &b, &pixels, &used) == 6) {
             c.plots[id].lines.push_back({r, g, b, pixels, line.substr(used)});
         } else if (line.rfind("timing ", 0) == 0) {
-            std::smatch m;
-            if (std::regex_search(line, m, std::regex(R"(decimate_ms=([0-9.e+-]+))"))) c.decimate_ms = std::stod(m[1]);
-            if (std::regex_search(line, m, std::regex(R"(loaded_ms=([0-9.e+-]+))"))) c.loaded_ms = std::stod(m[1]);
+            for (auto [key, value] : {std::pair{"decimate_ms=", &c.decimate_ms}, std::pair{"loaded_ms=", &c.loaded_ms}}) {
+                const size_t at = line.find(key);
+                if (at != std::string::npos) *value = std::strtod(line.c_str() + at + std::strlen(key), nullptr);
+            }
         } else if (line.rfind("error ", 0) == 0) {
             c.errors.push_back(line.substr(6));
         }

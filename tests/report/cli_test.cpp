@@ -65,6 +65,11 @@ struct bad_case {
     const char* message;
 };
 
+void PrintTo(const bad_case& c, std::ostream* os) {
+    *os << "args:";
+    for (const std::string& a : c.args) *os << ' ' << a;
+}
+
 class report_cli_errors : public report_cli, public ::testing::WithParamInterface<bad_case> {};
 
 TEST_P(report_cli_errors, one_message_and_status_1) {

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
-#include <regex>
 
 #include "input/header.h"
 #include "input/samples.h"
@@ -113,9 +112,9 @@ TEST_F(example_run, after_matches_the_chosen_trial_of_the_run) {
     // basetrim recorded the chosen trial's measures in temp_file.out (4
     // digits); its slot is the best case of the transcript.
     const std::string transcript = read_file(dir_->file("transcript.txt"));
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(transcript, m, std::regex(R"(best case = (\d+) )")));
-    const int best = std::stoi(m[1]);
+    const size_t at = transcript.find("best case = ");
+    ASSERT_NE(std::string::npos, at);
+    const int best = std::stoi(transcript.substr(at + 12));
     const std::vector<std::string> lines = split_lines(read_file(dir_->file("temp_file.out")));
     int slot = -1;
     double dmax = -1, slope = -1;

@@ -17,6 +17,8 @@ struct velocity_case {
     std::vector<double> t, a, v;
 };
 
+void PrintTo(const velocity_case& c, std::ostream* os) { *os << c.t.size() << " samples"; }
+
 class velocity_cases : public ::testing::TestWithParam<velocity_case> {};
 
 TEST_P(velocity_cases, cumulative_trapezoid) {

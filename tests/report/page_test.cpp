@@ -17,6 +17,8 @@ struct text_case {
     std::string in, out;
 };
 
+void PrintTo(const text_case& c, std::ostream* os) { *os << '"' << c.out << '"'; }
+
 class base64_cases : public ::testing::TestWithParam<text_case> {};
 
 TEST_P(base64_cases, standard_alphabet_with_padding) { EXPECT_EQ(GetParam().out, base64(GetParam().in)); }

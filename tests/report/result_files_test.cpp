@@ -53,6 +53,8 @@ struct bad_case {
     const char* message;
 };
 
+void PrintTo(const bad_case& c, std::ostream* os) { *os << c.count << " numbers"; }
+
 class result_file_errors : public ::testing::TestWithParam<bad_case> {};
 
 TEST_P(result_file_errors, name_the_line) {
