@@ -348,8 +348,10 @@
     all_plots.push(['velocity-plot', vel.u]);
 
     const sp_el = document.getElementById('spectrum-plot');
-    if (data.spectrum) all_plots.push(['spectrum-plot', spectrum_plot(sp_el, data.spectrum)]);
-    else not_available(sp_el, 'Spectra not available: the record has no spectrum grid.');
+    const sp = data.spectrum;
+    if (!sp) not_available(sp_el, 'Spectra not available: the record has no spectrum grid.');
+    else if (!sp.before_pos && !sp.after_pos) not_available(sp_el, 'Spectra not available: see the messages below.');
+    else all_plots.push(['spectrum-plot', spectrum_plot(sp_el, sp)]);
 
     window.addEventListener('resize', () => {
       for (const [id, u] of all_plots) u.setSize({ width: plot_width(document.getElementById(id)), height: u.height });

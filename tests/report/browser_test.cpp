@@ -220,18 +220,25 @@ TEST_F(browser, decimation_and_zoom_work_in_the_page) {
 }
 
 TEST_F(browser, page_without_spectra_still_draws) {
-    // A reference band above the grid leaves no spectra: the page says so.
-    const command_result r =
-        run_command({report_exe(), "-i", "shock.txt", "--baseline", "base.txt", "--corrected", "corr.txt", "--srs",
-                     "srs.txt", "--coef", "coef.txt", "--first", "50000", "8", "--second", "60000", "400", "-o",
-                     "no_spectra.html"},
-                    dir_->path());
-    ASSERT_EQ(0, r.status) << r.err;
-    const loaded_page p = load(dir_->file("no_spectra.html"));
-    ASSERT_TRUE(p.check.present);
-    EXPECT_TRUE(p.check.errors.empty()) << p.check.errors[0];
-    EXPECT_EQ(2u, p.check.plots.size());
-    EXPECT_NE(std::string::npos, p.run.out.find("Spectra not available"));
+    // A reference band above the grid leaves no grid; a negative reference
+    // amplitude stops both spectrum runs. The page says so and draws the rest.
+    const std::vector<std::vector<std::string>> coordinates = {{"50000", "8", "60000", "400"},
+                                                               {"20", "-8", "1000", "400"}};
+    for (const auto& c : coordinates) {
+        const command_result r =
+            run_command({report_exe(), "-i", "shock.txt", "--baseline", "base.txt", "--corrected", "corr.txt", "--srs",
+                         "srs.txt", "--coef", "coef.txt", "--first", c[0], c[1], "--second", c[2], c[3], "-o",
+                         "no_spectra.html"},
+                        dir_->path());
+        ASSERT_EQ(0, r.status) << r.err;
+        const loaded_page p = load(dir_->file("no_spectra.html"));
+        ASSERT_TRUE(p.check.present) << c[1];
+        EXPECT_TRUE(p.check.errors.empty()) << p.check.errors[0];
+        EXPECT_TRUE(console_errors(p.run.err).empty()) << console_errors(p.run.err)[0];
+        EXPECT_EQ(2u, p.check.plots.size()) << c[1];
+        EXPECT_EQ(0u, p.check.plots.count("spectrum-plot")) << c[1];
+        EXPECT_NE(std::string::npos, p.run.out.find("Spectra not available")) << c[1];
+    }
 }
 
 // A record of 1,000,000 samples at 100,000 samples per second: a pulse,
