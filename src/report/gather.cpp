@@ -1,6 +1,7 @@
 #include "report/gather.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "input/header.h"

@@ -1,11 +1,11 @@
 #include "report/page.h"
 
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "report/resources.h"
 
