@@ -1,0 +1,27 @@
+# Writes a C++ source that holds files as byte arrays, each returned by a
+# function of its own. Run in script mode:
+#   cmake -DOUT=<file.cpp> -DITEMS=<function=path|...> -P embed.cmake
+# Fails when a file cannot be read.
+set(code "// Made by embed.cmake from the files named below; do not edit.\n")
+string(APPEND code "#include \"report/resources.h\"\n\nnamespace basetrim::report {\n\nnamespace {\n")
+set(functions "")
+string(REPLACE "|" ";" items "${ITEMS}")
+foreach(item IN LISTS items)
+  string(REPLACE "=" ";" pair "${item}")
+  list(GET pair 0 name)
+  list(GET pair 1 path)
+  if(NOT EXISTS "${path}")
+    message(FATAL_ERROR "embed.cmake: no file ${path}")
+  endif()
+  file(READ "${path}" hex HEX)
+  file(SIZE "${path}" size)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],){24})" "\\1\n" bytes "${bytes}")
+  get_filename_component(file_name "${path}" NAME)
+  string(APPEND code "// ${file_name}\nconst unsigned char ${name}_bytes[] = {\n${bytes}0};\n")
+  string(APPEND functions "std::string_view ${name}() {\n    return {reinterpret_cast<const char*>(${name}_bytes), ${size}};\n}\n\n")
+endforeach()
+string(APPEND code "\n}  // namespace\n\n${functions}}  // namespace basetrim::report\n")
+file(WRITE "${OUT}.tmp" "${code}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${OUT}.tmp" "${OUT}")
+file(REMOVE "${OUT}.tmp")
