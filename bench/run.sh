@@ -29,7 +29,7 @@ echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //
 echo
 echo "== filter bank, one core (61 frequencies, 100,000 samples)"
 "$root/build/bench-fast/basetrim_bench" --benchmark_min_time=1 2>/dev/null |
-    awk '/^bm_bank/ { for (i = 1; i <= NF; ++i) if ($i ~ /updates_per_s=/) { sub("updates_per_s=", "", $i); printf "  %-7s %s updates/s\n", $NF, $i } }'
+    awk '/^bm_bank/ { for (i = 1; i <= NF; ++i) if ($i ~ /updates_per_s=/) { sub("updates_per_s=", "", $i); sub("/s$", "", $i); printf "  %-7s %s filter updates/s\n", $NF, $i } }'
 
 # run_case NAME RECORD ANSWERS [THREADS-FOR-MEMORY]
 run_case() {
