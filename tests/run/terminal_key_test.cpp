@@ -48,7 +48,7 @@ terminal_run run_on_terminal(const std::string& dir, const std::string& answers,
     if (write(master, answers.data(), answers.size()) != static_cast<ssize_t>(answers.size())) {
         kill(pid, SIGKILL);
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     bool key_sent = false, exited = false;
     int wstatus = 0;
     char buf[4096];
