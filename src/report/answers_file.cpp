@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "run/dialogue.h"
 #include "run/limits.h"
 #include "run/text_in.h"
 
@@ -40,20 +41,12 @@ const slot slots[] = {
 };
 
 // A whole token as "%lf" reads it.
-bool to_real(const std::string& tok, double& value) {
-    double v = 0;
-    if (tok.empty() || parse_double(tok, v) != tok.size()) return false;
-    value = v;
-    return true;
-}
+bool to_real(const std::string& tok, double& value) { return basetrim::convert_real(tok, value); }
 
 // A whole token as "%ld" reads it, within 32 bits.
 bool to_int(const std::string& tok, int32_t& value) {
-    if (tok.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    long long v = std::strtoll(tok.c_str(), &end, 10);
-    if (end != tok.c_str() + tok.size() || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return false;
+    int64_t v = 0;
+    if (!basetrim::convert_int(tok, v) || v < INT32_MIN || v > INT32_MAX) return false;
     value = static_cast<int32_t>(v);
     return true;
 }
