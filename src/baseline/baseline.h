@@ -32,11 +32,9 @@ void eval_baseline(trial_state& ts, const time_history& th);
 // True when knot_t[0 .. nn-1] never decreases (and holds no NaN).
 bool knots_sorted(const double* knot_t, int32_t nn);
 
-// The samples that some knot interval of ts holds: with sorted knots the
-// intervals join into one range, [lo, hi]; false when the knots are not
-// sorted. sample_covered answers for one sample time, for any knots.
-bool knot_coverage(const trial_state& ts, double dt, double& lo, double& hi);
-bool sample_covered(const trial_state& ts, double dt, double x);
+// The sample times that some knot interval of ts holds. The knots of a drawn
+// trial are sorted, so the (widened) intervals join into one range, [lo, hi].
+void knot_coverage(const trial_state& ts, double dt, double& lo, double& hi);
 
 // Sets the trial's peak-symmetry measure and the rms; stops the run, listing
 // the knots, when the rms lies outside [1e-20, 1e20].

@@ -165,10 +165,9 @@ void eval_ascending(trial_state& ts, const time_history& th, const double* kt, c
 
 }  // namespace
 
-bool knot_coverage(const trial_state& ts, double dt, double& lo, double& hi) {
+void knot_coverage(const trial_state& ts, double dt, double& lo, double& hi) {
     const double w2 = 2.0 * dt;
     const double* kt = ts.knot_t;
-    if (!knots_sorted(kt, ts.nn)) return false;
     lo = std::numeric_limits<double>::infinity();
     hi = -std::numeric_limits<double>::infinity();
     for (int32_t j = 0; j < ts.nn - 1; ++j) {
@@ -180,12 +179,6 @@ bool knot_coverage(const trial_state& ts, double dt, double& lo, double& hi) {
         if (l < lo) lo = l;
         if (h > hi) hi = h;
     }
-    return true;
-}
-
-bool sample_covered(const trial_state& ts, double dt, double x) {
-    double lo, hi;
-    return first_interval(ts.knot_t, ts.nn, 2.0 * dt, x, lo, hi) >= 0;
 }
 
 void eval_baseline(trial_state& ts, const time_history& th) {

@@ -77,10 +77,9 @@ void guarded(trial_slot& slot, trial_state& ws, Phase phase) {
 void carry_residual(trial_state& ws, const time_history& th, std::vector<double>& carry) {
     double* res = ws.residual.data();
     double lo, hi;
-    const bool range = knot_coverage(ws, th.dt, lo, hi);
+    knot_coverage(ws, th.dt, lo, hi);
     for (int32_t i = 0; i < th.n; ++i) {
-        const bool covered = range ? (lo <= th.xa[i] && th.xa[i] <= hi) : sample_covered(ws, th.dt, th.xa[i]);
-        if (covered)
+        if (lo <= th.xa[i] && th.xa[i] <= hi)
             carry[i] = res[i];
         else
             res[i] = carry[i];
