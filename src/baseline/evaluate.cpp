@@ -30,16 +30,22 @@ inline void take(trial_state& ts, int32_t i, double x, double lo, double hi, dou
     ts.ms = ts.ms + r * r;
 }
 
-// The first interval, in ascending order, whose (widened) extent holds x;
-// -1 when none does.
+// The extent of knot interval j: widened by two sample intervals at each
+// end when it is narrower than two sample intervals.
+inline void interval_extent(const double* kt, int32_t j, double w2, double& lo, double& hi) {
+    lo = kt[j];
+    hi = kt[j + 1];
+    if (std::fabs(hi - lo) < w2) {
+        hi = hi + w2;
+        lo = lo - w2;
+    }
+}
+
+// The first interval, in ascending order, whose extent holds x; -1 when none
+// does.
 inline int32_t first_interval(const double* kt, int32_t nn, double w2, double x, double& lo, double& hi) {
     for (int32_t j = 0; j < nn - 1; ++j) {
-        lo = kt[j];
-        hi = kt[j + 1];
-        if (std::fabs(hi - lo) < w2) {
-            hi = hi + w2;
-            lo = lo - w2;
-        }
+        interval_extent(kt, j, w2, lo, hi);
         if (lo <= x && x <= hi) return j;
     }
     return -1;
@@ -113,11 +119,8 @@ void eval_ascending(trial_state& ts, const time_history& th, const double* kt, c
     double cover_lo = std::numeric_limits<double>::infinity();
     double cover_hi = -cover_lo;
     for (int32_t j = 0; j < intervals; ++j) {
-        double l = kt[j], h = kt[j + 1];
-        if (std::fabs(h - l) < w2) {
-            h = h + w2;
-            l = l - w2;
-        }
+        double l, h;
+        interval_extent(kt, j, w2, l, h);
         lo[j] = l;
         hi[j] = h;
         reach[j] = kt[j + 1] + w2;
@@ -171,11 +174,8 @@ void knot_coverage(const trial_state& ts, double dt, double& lo, double& hi) {
     lo = std::numeric_limits<double>::infinity();
     hi = -std::numeric_limits<double>::infinity();
     for (int32_t j = 0; j < ts.nn - 1; ++j) {
-        double l = kt[j], h = kt[j + 1];
-        if (std::fabs(h - l) < w2) {
-            h = h + w2;
-            l = l - w2;
-        }
+        double l, h;
+        interval_extent(kt, j, w2, l, h);
         if (l < lo) lo = l;
         if (h > hi) hi = h;
     }

@@ -24,14 +24,7 @@ using basetrim_test::split_lines;
 using basetrim_test::temp_dir;
 using basetrim_test::write_file;
 
-std::string fmt(const char* f, ...) {
-    char buf[256];
-    va_list ap;
-    va_start(ap, f);
-    std::vsnprintf(buf, sizeof buf, f, ap);
-    va_end(ap);
-    return buf;
-}
+using basetrim_test::format;
 
 struct knot {
     double t, y;
@@ -51,7 +44,7 @@ protected:
     // octave above 10 Hz is 905 Hz.
     void SetUp() override {
         std::string record;
-        for (int i = 0; i <= 10; ++i) record += fmt("%.4f 1\n", i * 1e-4);
+        for (int i = 0; i <= 10; ++i) record += format("%.4f 1\n", i * 1e-4);
         write_file(dir.file("in.txt"), record);
         ASSERT_TRUE(f.input_file.open(dir.file("in.txt")));
         out_text setup;
@@ -111,7 +104,7 @@ protected:
         spectrum_messages = check->console.str();
         std::string srs;
         for (int32_t j = 0; j <= rd->plan.nspec; ++j)
-            srs += fmt(" %12.5g \t %8.4g \t %8.4g \n", rd->plan.fn[j], check->xmax[j], std::fabs(check->xmin[j]));
+            srs += format(" %12.5g \t %8.4g \t %8.4g \n", rd->plan.fn[j], check->xmax[j], std::fabs(check->xmin[j]));
         return srs;
     }
 };
@@ -178,8 +171,8 @@ TEST_F(result_files, samples_outside_the_knots_keep_the_input) {
     EXPECT_EQ(" 4.0000000e-04 \t  2.0000000e-01 ", base[4]);
     EXPECT_EQ(" 4.0000000e-04 \t  8.0000000e-01 ", corr[4]);
     for (int i = 5; i <= 10; ++i) {
-        EXPECT_EQ(fmt("%14.7e \t %14.7e ", i * 1e-4, 0.0), base[i]);
-        EXPECT_EQ(fmt("%14.7e \t %14.7e ", i * 1e-4, 1.0), corr[i]);
+        EXPECT_EQ(format("%14.7e \t %14.7e ", i * 1e-4, 0.0), base[i]);
+        EXPECT_EQ(format("%14.7e \t %14.7e ", i * 1e-4, 1.0), corr[i]);
     }
     std::vector<double> corrected(11, 1.0);
     for (int i = 0; i <= 4; ++i) corrected[i] = 1.0 - ts->baseline[i];

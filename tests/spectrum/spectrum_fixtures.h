@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "run/limits.h"
+#include "support/harness.h"
 #include "run/output.h"
 #include "run/run_state.h"
 #include "spectrum/spectrum.h"
@@ -72,16 +73,7 @@ inline double impulse_response(double f, double t) {
     return w * std::exp(-zeta * w * t) * (2.0 * zeta * std::cos(wd * t) + (1.0 - 2.0 * zeta * zeta) * (w / wd) * std::sin(wd * t));
 }
 
-// printf into a std::string.
-inline std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-inline std::string format(const char* fmt, ...) {
-    char buf[512];
-    va_list ap;
-    va_start(ap, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt, ap);
-    va_end(ap);
-    return buf;
-}
+using basetrim_test::format;
 
 inline uint64_t bits(double v) {
     uint64_t b;

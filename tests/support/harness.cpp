@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -77,6 +79,26 @@ run_result run_program(const std::string& dir, const std::string& answers, const
     std::filesystem::remove(out_path);
     std::filesystem::remove(err_path);
     return r;
+}
+
+std::string format(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    char small[512];
+    va_list again;
+    va_copy(again, ap);
+    int len = std::vsnprintf(small, sizeof small, fmt, ap);
+    va_end(ap);
+    std::string s;
+    if (len >= 0 && static_cast<size_t>(len) < sizeof small) {
+        s.assign(small, static_cast<size_t>(len));
+    } else if (len >= 0) {
+        s.resize(static_cast<size_t>(len) + 1);
+        std::vsnprintf(s.data(), s.size(), fmt, again);
+        s.resize(static_cast<size_t>(len));
+    }
+    va_end(again);
+    return s;
 }
 
 std::vector<std::string> split_lines(const std::string& text) {

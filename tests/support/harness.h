@@ -44,6 +44,9 @@ bool file_exists(const std::string& path);
 // seconds of the progress lines.
 std::string mask_transcript(const std::string& out);
 
+// printf into a std::string.
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
 // Lines of a text, without their line ends.
 std::vector<std::string> split_lines(const std::string& text);
 

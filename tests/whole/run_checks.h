@@ -21,15 +21,6 @@
 
 namespace basetrim_test {
 
-inline std::string fmt(const char* f, ...) __attribute__((format(printf, 1, 2)));
-inline std::string fmt(const char* f, ...) {
-    char buf[512];
-    va_list ap;
-    va_start(ap, f);
-    std::vsnprintf(buf, sizeof buf, f, ap);
-    va_end(ap);
-    return buf;
-}
 
 struct knot_pair {
     double t = 0, y = 0;
@@ -53,14 +44,14 @@ struct trial_file_text {
 inline bool parse_knot_line(const std::string& line, knot_pair& k) {
     char extra;
     if (std::sscanf(line.c_str(), "%lf %lf %c", &k.t, &k.y, &extra) != 2) return false;
-    return fmt(" %12.6g \t %12.6g ", k.t, k.y) == line;
+    return format(" %12.6g \t %12.6g ", k.t, k.y) == line;
 }
 
 // A record line exactly as the trial file writes it.
 inline bool parse_record_line(const std::string& line, trial_record& r) {
     char extra;
     if (std::sscanf(line.c_str(), "%ld %lf %lf %ld %c", &r.trial, &r.dmax, &r.slope, &r.nn, &extra) != 4) return false;
-    return fmt("%ld \t %8.4g \t %8.4g \t %ld ", r.trial, r.dmax, r.slope, r.nn) == line;
+    return format("%ld \t %8.4g \t %8.4g \t %ld ", r.trial, r.dmax, r.slope, r.nn) == line;
 }
 
 inline trial_file_text parse_trial_file(const std::string& text) {
@@ -73,13 +64,13 @@ inline trial_file_text parse_trial_file(const std::string& text) {
         if (lines[i] == "case ") {
             trial_record r;
             if (i + 1 >= lines.size() || !parse_record_line(lines[i + 1], r)) {
-                tf.problems.push_back(fmt("line %zu: no record after the marker", i + 2));
+                tf.problems.push_back(format("line %zu: no record after the marker", i + 2));
                 break;
             }
             i += 2;
             for (long j = 0; j < r.nn; ++j, ++i) {
                 if (i >= lines.size() || !parse_knot_line(lines[i], k)) {
-                    tf.problems.push_back(fmt("line %zu: knot %ld of trial %ld missing", i + 1, j + 1, r.trial));
+                    tf.problems.push_back(format("line %zu: knot %ld of trial %ld missing", i + 1, j + 1, r.trial));
                     return tf;
                 }
                 r.knots.push_back(k);
@@ -91,7 +82,7 @@ inline trial_file_text parse_trial_file(const std::string& text) {
             ++loose;
             ++i;
         } else {
-            tf.problems.push_back(fmt("line %zu: unexpected \"%s\"", i + 1, lines[i].c_str()));
+            tf.problems.push_back(format("line %zu: unexpected \"%s\"", i + 1, lines[i].c_str()));
             ++i;
         }
     }
@@ -187,7 +178,7 @@ inline std::string first_difference(const std::string& expected, const std::stri
     std::vector<std::string> e = split_lines(expected), a = split_lines(actual);
     for (size_t k = 0; k < std::max(e.size(), a.size()); ++k) {
         std::string le = k < e.size() ? e[k] : "(none)", la = k < a.size() ? a[k] : "(none)";
-        if (le != la) return fmt("line %zu: expected \"%s\", got \"%s\"", k + 1, le.c_str(), la.c_str());
+        if (le != la) return format("line %zu: expected \"%s\", got \"%s\"", k + 1, le.c_str(), la.c_str());
     }
     return expected == actual ? "" : "line ends differ";
 }
@@ -250,11 +241,11 @@ inline void check_complete_run(const std::string& dir, const std::string& out, d
     ASSERT_LE(k + 2 * m + 2 + m, lines.size());
     std::vector<int> peak_order;
     for (size_t i = 0; i < m; ++i, ++k) {
-        std::string prefix = fmt(" %zu %d %d %zu ", i, ref.ord_dmax[i], ref.ord_slope[i], i);
+        std::string prefix = format(" %zu %d %d %zu ", i, ref.ord_dmax[i], ref.ord_slope[i], i);
         int peak = -1;
         EXPECT_EQ(0u, lines[k].rfind(prefix, 0)) << "order table row " << i << ": " << lines[k];
         EXPECT_EQ(1, std::sscanf(lines[k].c_str() + std::min(prefix.size(), lines[k].size()), "%d", &peak));
-        EXPECT_EQ(fmt("%s%d", prefix.c_str(), peak), lines[k]);
+        EXPECT_EQ(format("%s%d", prefix.c_str(), peak), lines[k]);
         peak_order.push_back(peak);
     }
     std::sort(peak_order.begin(), peak_order.end());
@@ -262,16 +253,16 @@ inline void check_complete_run(const std::string& dir, const std::string& out, d
     std::iota(slots.begin(), slots.end(), 0);
     EXPECT_EQ(slots, peak_order) << "the peak-symmetry order is a permutation";
     for (size_t i = 0; i < m; ++i, ++k)
-        EXPECT_EQ(fmt("ttt  %u %u  sum=%8.4g", ref.p[i], ref.q[i], ref.sum[i]), lines[k]);
+        EXPECT_EQ(format("ttt  %u %u  sum=%8.4g", ref.p[i], ref.q[i], ref.sum[i]), lines[k]);
     EXPECT_EQ("", lines[k++]);
     EXPECT_EQ(" ref 10 ", lines[k++]);
-    for (size_t i = 0; i < m; ++i, ++k) EXPECT_EQ(fmt(" sum[%zu]=%8.4g ", i, ref.sum[i]), lines[k]);
+    for (size_t i = 0; i < m; ++i, ++k) EXPECT_EQ(format(" sum[%zu]=%8.4g ", i, ref.sum[i]), lines[k]);
 
     // The chosen record's knots, echoed and in the coefficient file.
     const trial_record& best = recs[static_cast<size_t>(ref.best)];
     std::string echo;
     for (const knot_pair& kp : best.knots) {
-        std::string line = fmt("%lf %lf ", kp.t, kp.y);
+        std::string line = format("%lf %lf ", kp.t, kp.y);
         EXPECT_EQ(line, k < lines.size() ? lines[k] : "") << "knot echo";
         echo += line + "\n";
         ++k;
@@ -281,7 +272,7 @@ inline void check_complete_run(const std::string& dir, const std::string& out, d
            lines[k] != " Warning:  ave_slope ")
         ++k;
     ASSERT_EQ(k + 5, lines.size()) << "the closing lines follow the spectrum warnings";
-    EXPECT_EQ(fmt(" best case = %d  sum=%8.4g  p=%u  q=%u", ref.best, ref.sum[ref.best], ref.p[ref.best],
+    EXPECT_EQ(format(" best case = %d  sum=%8.4g  p=%u  q=%u", ref.best, ref.sum[ref.best], ref.p[ref.best],
                   ref.q[ref.best]),
               lines[k]);
     EXPECT_EQ("", lines[k + 1]);
@@ -302,7 +293,7 @@ inline void check_complete_run(const std::string& dir, const std::string& out, d
         double tb, b, tc, c;
         bool ok = std::sscanf(base[i].c_str(), "%lf %lf", &tb, &b) == 2 &&
                   std::sscanf(corr[i].c_str(), "%lf %lf", &tc, &c) == 2 &&
-                  fmt("%14.7e \t %14.7e ", tb, b) == base[i] && fmt("%14.7e \t %14.7e ", tc, c) == corr[i] &&
+                  format("%14.7e \t %14.7e ", tb, b) == base[i] && format("%14.7e \t %14.7e ", tc, c) == corr[i] &&
                   base[i].substr(0, 14) == corr[i].substr(0, 14) &&
                   std::fabs(tb - samples[i].first) <= 6e-8 * std::fabs(samples[i].first) &&
                   std::fabs(b + c - samples[i].second) <= 6e-8 * (std::fabs(b) + std::fabs(c)) + 1e-300;
@@ -320,7 +311,7 @@ inline void check_complete_run(const std::string& dir, const std::string& out, d
     for (const std::string& line : srs) {
         double f, hi, lo;
         ASSERT_EQ(3, std::sscanf(line.c_str(), "%lf %lf %lf", &f, &hi, &lo)) << line;
-        EXPECT_EQ(fmt(" %12.5g \t %8.4g \t %8.4g ", f, hi, lo), line);
+        EXPECT_EQ(format(" %12.5g \t %8.4g \t %8.4g ", f, hi, lo), line);
         EXPECT_GE(hi, 0) << line;
         EXPECT_GE(lo, 0) << line;
         EXPECT_FALSE(std::signbit(lo)) << line;

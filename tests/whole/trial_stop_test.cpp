@@ -72,7 +72,7 @@ TEST(trial_stop, trial_file_holds_the_trials_before_the_rms_stop) {
 TEST(trial_stop, all_zero_record_stops_in_the_first_trial) {
     temp_dir dir("all_zero");
     std::string record;
-    for (int i = 0; i < 200; ++i) record += fmt("%.3f 0\n", i * 1e-3);
+    for (int i = 0; i < 200; ++i) record += format("%.3f 0\n", i * 1e-3);
     write_file(dir.file("in.txt"), record);
     run_answers a;
     a.ntrials = "5";
